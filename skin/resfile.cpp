@@ -1,0 +1,231 @@
+// Parsing of the skin resource file and lookups in its tables.
+//
+// Header (24 bytes at offset 0; integers are 32-bit little-endian):
+//   OFFSET SIZE MEANING
+//        0   12 not interpreted
+//       12    4 header length: the number of header bytes; 24
+//       16    4 not interpreted
+//       20    4 offset of the first directory record
+// Directory record (77 bytes, at any offset; the records form a chain):
+//   OFFSET SIZE MEANING
+//        0   64 entry name, 8-bit, ended by the first zero byte or the end of the field
+//       64    1 kind: 0 bitmap, 1 integer, 2 byte, 3 string; other kinds are skipped
+//       65    4 offset of the value in the file
+//       69    4 size of the value (bitmaps and strings)
+//       73    4 offset of the next record; 0 ends the chain
+// The record whose next offset is 0 is the end marker: it is read, never taken as an entry.
+// Values: a bitmap is a complete BMP file; an integer 4 bytes, signed; a byte 1 byte; a
+// string `size` bytes of text.
+#include "skin/resfile.h"
+
+#include <charconv>
+#include <unordered_set>
+
+#include "platform/bytereader.h"
+#include "skin/bmp.h"
+
+namespace skin {
+namespace {
+
+constexpr size_t kHeaderLengthOffset = 12;
+constexpr size_t kFirstRecordOffset = 20;
+
+struct Record {
+  std::string name;
+  uint8_t kind = 0;
+  uint32_t valueOffset = 0;
+  uint32_t valueSize = 0;
+  uint32_t next = 0;
+};
+
+bool ReadRecord(const uint8_t* data, size_t size, uint32_t offset, Record& rec) {
+  platform::ByteReader r(data, size);
+  r.Seek(offset);
+  const uint8_t* name = r.Take(kResourceNameSize);
+  rec.kind = r.U8();
+  rec.valueOffset = r.U32();
+  rec.valueSize = r.U32();
+  rec.next = r.U32();
+  if (!r.ok()) return false;
+  size_t len = 0;
+  while (len < kResourceNameSize && name[len] != 0) ++len;
+  rec.name.assign(reinterpret_cast<const char*>(name), len);
+  return true;
+}
+
+// The value part of a "name=value" line whose name matches, or nullptr.
+const std::string* FindLine(const std::vector<std::string>& lines, std::string_view name,
+                            std::string_view& value) {
+  for (const std::string& line : lines) {
+    size_t eq = line.find('=');
+    std::string_view lineName = std::string_view(line).substr(0, eq);
+    if (eq != std::string::npos && SameName(lineName, name)) {
+      value = std::string_view(line).substr(eq + 1);
+      return &line;
+    }
+  }
+  return nullptr;
+}
+
+bool ParseInt(std::string_view text, int32_t& out) {
+  if (text.empty()) return false;
+  const char* end = text.data() + text.size();
+  auto [p, ec] = std::from_chars(text.data(), end, out);
+  return ec == std::errc() && p == end;
+}
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  }
+  return true;
+}
+
+const char* ResFileStatusText(ResFileStatus status) {
+  switch (status) {
+    case ResFileStatus::kOk:
+      return "ok";
+    case ResFileStatus::kTruncatedHeader:
+      return "resource file header is truncated";
+    case ResFileStatus::kBadHeaderLength:
+      return "resource file header length is too small";
+    case ResFileStatus::kRecordOutOfFile:
+      return "directory record lies outside the file";
+    case ResFileStatus::kValueOutOfFile:
+      return "entry value lies outside the file";
+    case ResFileStatus::kChainLoops:
+      return "directory chain loops";
+    case ResFileStatus::kTooManyRecords:
+      return "too many directory records";
+    case ResFileStatus::kTooMuchData:
+      return "too much bitmap or string data";
+    case ResFileStatus::kBadBitmap:
+      return "bitmap entry is not a valid bitmap";
+  }
+  return "unknown resource file status";
+}
+
+void Tsk2SkinFileReader::Clear() {
+  bitmaps_.clear();
+  integers_.clear();
+  bytes_.clear();
+  strings_.clear();
+}
+
+ResFileStatus Tsk2SkinFileReader::Parse(const uint8_t* data, size_t size, std::string* detail) {
+  Clear();
+  platform::ByteReader r(data, size);
+  r.Seek(kHeaderLengthOffset);
+  const uint32_t headerLength = r.U32();
+  if (!r.ok()) return ResFileStatus::kTruncatedHeader;
+  if (headerLength < kResourceHeaderSize) return ResFileStatus::kBadHeaderLength;
+  if (headerLength > size) return ResFileStatus::kTruncatedHeader;
+  r.Seek(kFirstRecordOffset);
+  uint32_t offset = r.U32();
+
+  std::unordered_set<uint32_t> visited;
+  int64_t bitmapPixels = 0;
+  size_t stringBytes = 0;
+  auto fail = [&](ResFileStatus s, const std::string& name) {
+    Clear();
+    if (detail) *detail = name;
+    return s;
+  };
+  for (;;) {
+    if (visited.size() >= kMaxResourceRecords) return fail(ResFileStatus::kTooManyRecords, "");
+    if (!visited.insert(offset).second) return fail(ResFileStatus::kChainLoops, "");
+    Record rec;
+    if (!ReadRecord(data, size, offset, rec)) return fail(ResFileStatus::kRecordOutOfFile, "");
+    if (rec.next == 0) break;  // the end marker
+    offset = rec.next;
+
+    const uint64_t valueEnd = uint64_t(rec.valueOffset) + rec.valueSize;
+    switch (ResourceKind(rec.kind)) {
+      case ResourceKind::kBitmap: {
+        if (valueEnd > size) return fail(ResFileStatus::kValueOutOfFile, rec.name);
+        SkinImage image;
+        if (DecodeBmp(data + rec.valueOffset, rec.valueSize, image) != BmpStatus::kOk)
+          return fail(ResFileStatus::kBadBitmap, rec.name);
+        bitmapPixels += int64_t(image.width) * image.height;
+        if (bitmapPixels > kMaxTotalBitmapPixels)
+          return fail(ResFileStatus::kTooMuchData, rec.name);
+        bitmaps_.emplace_back(rec.name, std::move(image));
+        break;
+      }
+      case ResourceKind::kInteger: {
+        platform::ByteReader v(data, size);
+        v.Seek(rec.valueOffset);
+        int32_t value = v.I32();
+        if (!v.ok()) return fail(ResFileStatus::kValueOutOfFile, rec.name);
+        integers_.push_back(rec.name + "=" + std::to_string(value));
+        break;
+      }
+      case ResourceKind::kByte: {
+        platform::ByteReader v(data, size);
+        v.Seek(rec.valueOffset);
+        uint8_t value = v.U8();
+        if (!v.ok()) return fail(ResFileStatus::kValueOutOfFile, rec.name);
+        bytes_.push_back(rec.name + "=" + std::to_string(value));
+        break;
+      }
+      case ResourceKind::kString: {
+        if (valueEnd > size) return fail(ResFileStatus::kValueOutOfFile, rec.name);
+        stringBytes += rec.valueSize;
+        if (stringBytes > kMaxTotalStringBytes) return fail(ResFileStatus::kTooMuchData, rec.name);
+        strings_.push_back(
+            rec.name + "=" +
+            std::string(reinterpret_cast<const char*>(data + rec.valueOffset), rec.valueSize));
+        break;
+      }
+      default:
+        break;  // unknown kinds are skipped
+    }
+  }
+  return ResFileStatus::kOk;
+}
+
+const SkinImage* Tsk2SkinFileReader::FindBitmap(std::string_view name) const {
+  for (const BitmapEntry& e : bitmaps_) {
+    if (SameName(e.first, name)) return &e.second;
+  }
+  return nullptr;
+}
+
+SkinImage* Tsk2SkinFileReader::MutableBitmap(std::string_view name) {
+  return const_cast<SkinImage*>(std::as_const(*this).FindBitmap(name));
+}
+
+int32_t Tsk2SkinFileReader::IntegerValue(std::string_view name) const {
+  std::string_view text;
+  int32_t value = -1;
+  if (!FindLine(integers_, name, text) || !ParseInt(text, value)) return -1;
+  return value;
+}
+
+int32_t Tsk2SkinFileReader::ByteValue(std::string_view name) const {
+  std::string_view text;
+  int32_t value = 0;
+  if (!FindLine(bytes_, name, text) || !ParseInt(text, value)) return 0;
+  return value;
+}
+
+bool Tsk2SkinFileReader::StringValue(std::string_view name, std::string& value) const {
+  std::string_view text;
+  if (!FindLine(strings_, name, text)) return false;
+  value.assign(text);
+  return true;
+}
+
+void Tsk2SkinFileReader::ApplyTransparentColor(ColorRef color) {
+  for (BitmapEntry& e : bitmaps_) {
+    e.second.transparentMode = TransparentMode::Fixed;
+    e.second.transparentColor = color;
+  }
+}
+
+}  // namespace skin
