@@ -3,6 +3,7 @@
 // Entries written since the last commit can be released again (cancel, undo).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -3,6 +3,7 @@
 // own: DSBASE's lock guards it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
