@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "framework/gdiobjects.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -114,8 +116,7 @@ enum TFontPitch { fpDefault, fpVariable, fpFixed };
 
 class TFont : public TGraphicsObject {
  public:
-  TFont();  // "MS Sans Serif"-like default: Tahoma 8 pt, clWindowText, DEFAULT_CHARSET
-  ~TFont() override;
+  TFont();  // "MS Sans Serif", 8 pt, clWindowText, DEFAULT_CHARSET
 
   const std::string& Name() const { return name_; }
   void SetName(const std::string& name);
@@ -155,7 +156,7 @@ class TFont : public TGraphicsObject {
   TFontStyles style_ = 0;
   BYTE charset_ = DEFAULT_CHARSET;
   TFontPitch pitch_ = fpDefault;
-  HFONT handle_ = nullptr;
+  FontHandle handle_;
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
@@ -182,7 +183,6 @@ enum TPenMode {
 class TPen : public TGraphicsObject {
  public:
   TPen() = default;
-  ~TPen() override;
 
   TColor Color() const { return color_; }
   void SetColor(TColor color);
@@ -203,7 +203,7 @@ class TPen : public TGraphicsObject {
   int width_ = 1;
   TPenStyle style_ = psSolid;
   TPenMode mode_ = pmCopy;
-  HPEN handle_ = nullptr;
+  PenHandle handle_;
 };
 
 enum TBrushStyle {
@@ -220,7 +220,6 @@ enum TBrushStyle {
 class TBrush : public TGraphicsObject {
  public:
   TBrush() = default;
-  ~TBrush() override;
 
   TColor Color() const { return color_; }
   void SetColor(TColor color);  // a clear brush becomes solid, as users expect
@@ -239,7 +238,7 @@ class TBrush : public TGraphicsObject {
   TColor color_ = clWhite;
   TBrushStyle style_ = bsSolid;
   HBITMAP pattern_ = nullptr;
-  HBRUSH handle_ = nullptr;
+  BrushHandle handle_;
 };
 
 // ---------------------------------------------------------------------------------------------

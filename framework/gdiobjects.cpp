@@ -1,0 +1,63 @@
+// Live-handle counters and the DC owners of gdiobjects.h.
+#include "framework/gdiobjects.h"
+
+#include <atomic>
+
+namespace framework {
+namespace {
+
+constexpr int kKinds = static_cast<int>(HandleKind::Count);
+
+// The one module-wide table of live handles, per kind.
+std::atomic<long> g_live[kKinds];
+
+}  // namespace
+
+void HandleCreated(HandleKind kind) { g_live[static_cast<int>(kind)].fetch_add(1); }
+
+void HandleDestroyed(HandleKind kind) { g_live[static_cast<int>(kind)].fetch_sub(1); }
+
+long LiveHandles(HandleKind kind) { return g_live[static_cast<int>(kind)].load(); }
+
+long LiveHandlesTotal() {
+  long total = 0;
+  for (const auto& n : g_live) total += n.load();
+  return total;
+}
+
+HandleSnapshot HandleSnapshot::Take() {
+  HandleSnapshot s{};
+  for (int i = 0; i < kKinds; ++i) s.counts[i] = g_live[i].load();
+  return s;
+}
+
+bool HandleSnapshot::operator==(const HandleSnapshot& other) const {
+  for (int i = 0; i < kKinds; ++i) {
+    if (counts[i] != other.counts[i]) return false;
+  }
+  return true;
+}
+
+MemoryDC::MemoryDC(HDC reference) : dc_(CreateCompatibleDC(reference)) {
+  if (dc_) HandleCreated(HandleKind::Dc);
+}
+
+MemoryDC::~MemoryDC() {
+  if (dc_) {
+    DeleteDC(dc_);
+    HandleDestroyed(HandleKind::Dc);
+  }
+}
+
+WindowDC::WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
+  if (dc_) HandleCreated(HandleKind::Dc);
+}
+
+WindowDC::~WindowDC() {
+  if (dc_) {
+    ReleaseDC(window_, dc_);
+    HandleDestroyed(HandleKind::Dc);
+  }
+}
+
+}  // namespace framework
