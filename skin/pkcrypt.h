@@ -1,0 +1,32 @@
+// Traditional PKWARE decryption ("ZipCrypto") of skin archive entries, used by archive.cpp.
+// Three 32-bit keys are set up from the password, then updated with every decrypted byte.
+// One object decrypts one entry; not thread-safe.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace skin {
+
+constexpr size_t kEncryptionHeaderSize = 12;  // random bytes in front of encrypted data
+
+// One step of the reflected CRC-32 (polynomial 0xEDB88320) over `byte`, without the final
+// inversion: the key update of the encryption.
+uint32_t Crc32Step(uint32_t crc, uint8_t byte);
+
+class TPkDecrypter {
+ public:
+  // Initialises the keys and updates them with each password byte.
+  explicit TPkDecrypter(const std::string& password);
+
+  uint8_t DecryptByte(uint8_t cipher);
+  void Decrypt(uint8_t* data, size_t size);
+
+ private:
+  void UpdateKeys(uint8_t plain);
+
+  uint32_t keys_[3];
+};
+
+}  // namespace skin
