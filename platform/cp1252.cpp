@@ -36,19 +36,14 @@ std::u16string AnsiToWide(const std::string& ansi) {
 std::string WideToAnsi(const std::u16string& wide, bool* lossless) {
   std::string ansi(wide.size(), '\0');
   bool all = true;
-  size_t n = 0;
   for (size_t i = 0; i < wide.size(); ++i) {
     int b = UnicodeToCp1252(wide[i]);
     if (b < 0) {
       all = false;
       b = '?';
-      bool pair = wide[i] >= 0xD800 && wide[i] < 0xDC00 && i + 1 < wide.size() &&
-                  wide[i + 1] >= 0xDC00 && wide[i + 1] < 0xE000;
-      if (pair) ++i;
     }
-    ansi[n++] = static_cast<char>(b);
+    ansi[i] = static_cast<char>(b);
   }
-  ansi.resize(n);
   if (lossless) *lossless = all;
   return ansi;
 }

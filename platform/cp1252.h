@@ -18,8 +18,8 @@ int UnicodeToCp1252(char16_t unit);
 namespace portable {
 
 std::u16string AnsiToWide(const std::string& ansi);
-// Characters outside Windows-1252 become '?' (one per surrogate pair); `lossless` (when
-// given) tells whether none did. No best-fit replacements.
+// Characters outside Windows-1252 become '?' (one per UTF-16 unit, so two for a surrogate pair, as
+// Windows does); `lossless` (when given) tells whether none did. No best-fit replacements.
 std::string WideToAnsi(const std::u16string& wide, bool* lossless = nullptr);
 
 }  // namespace portable

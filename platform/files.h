@@ -7,6 +7,13 @@
 #include <string>
 #include <vector>
 
+// <windows.h> defines CreateDirectory and DeleteFile as macros naming its own A/W functions;
+// they must not rename these declarations.
+#pragma push_macro("CreateDirectory")
+#pragma push_macro("DeleteFile")
+#undef CreateDirectory
+#undef DeleteFile
+
 namespace platform {
 
 bool FileExists(const std::string& path);
@@ -27,4 +34,14 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data);
 // renames it over `path`, so a failure leaves the previous file intact. False on failure.
 bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size);
 
+#ifdef _WIN32
+// Where <windows.h> was included first, a call to platform::CreateDirectory or
+// platform::DeleteFile reaches these names.
+inline bool CreateDirectoryA(const std::string& path) { return CreateDirectory(path); }
+inline bool DeleteFileA(const std::string& path) { return DeleteFile(path); }
+#endif
+
 }  // namespace platform
+
+#pragma pop_macro("DeleteFile")
+#pragma pop_macro("CreateDirectory")

@@ -1,0 +1,123 @@
+// File-system services over POSIX: stat, mkdir, unlink, open/write/fsync/rename.
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <random>
+
+#include "platform/files.h"
+
+namespace platform {
+namespace {
+
+// Writes all of `size` bytes, resuming after interruptions and short writes.
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateDirectory(const std::string& path) {
+  if (mkdir(path.c_str(), 0777) == 0) return true;
+  return errno == EEXIST && DirectoryExists(path);
+}
+
+bool DeleteFile(const std::string& path) { return FileExists(path) && unlink(path.c_str()) == 0; }
+
+std::string TempPath() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string path = (dir && *dir) ? dir : "/tmp";
+  if (path.back() != '/') path += '/';
+  return path;
+}
+
+std::string NewGuidString() {
+  // A random (version 4, variant 1) GUID from the system's entropy source.
+  std::random_device source;
+  uint8_t b[16];
+  for (int i = 0; i < 16; i += 4) {
+    uint32_t r = source();
+    for (int k = 0; k < 4; ++k) b[i + k] = static_cast<uint8_t>(r >> (8 * k));
+  }
+  b[6] = static_cast<uint8_t>((b[6] & 0x0F) | 0x40);
+  b[8] = static_cast<uint8_t>((b[8] & 0x3F) | 0x80);
+  char text[39];
+  snprintf(text, sizeof text,
+           "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[0], b[1],
+           b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14],
+           b[15]);
+  return text;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
+  data.clear();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  try {
+    if (ok) data.reserve(static_cast<size_t>(st.st_size));
+    uint8_t buffer[65536];
+    while (ok) {
+      ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      data.insert(data.end(), buffer, buffer + n);
+    }
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  close(fd);
+  if (!ok) data.clear();
+  return ok;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size) {
+  const std::string temp = path + "." + NewGuidString() + ".tmp";
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, static_cast<const uint8_t*>(data), size) && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  if (ok) ok = !DirectoryExists(path) && rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    unlink(temp.c_str());
+    return false;
+  }
+  // Make the rename itself durable; a failure here no longer endangers either version.
+  int dir = open(DirectoryOf(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return true;
+}
+
+}  // namespace platform

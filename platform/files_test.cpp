@@ -1,0 +1,117 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+// A fresh directory under the temporary directory, removed with its contents afterwards.
+class FilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = TempPath() + "dzfiles" + NewGuidString();
+    ASSERT_TRUE(CreateDirectory(dir_));
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string In(const std::string& name) const { return dir_ + "/" + name; }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+      names.push_back(e.path().filename().string());
+    }
+    return names;
+  }
+  static std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+  std::string dir_;
+};
+
+TEST(Guid, HasRegistryFormAndIsNewEachTime) {
+  const std::string g = NewGuidString();
+  ASSERT_EQ(g.size(), 38u) << g;
+  EXPECT_EQ(g.front(), '{');
+  EXPECT_EQ(g.back(), '}');
+  for (size_t i = 1; i < 37; ++i) {
+    if (i == 9 || i == 14 || i == 19 || i == 24) {
+      EXPECT_EQ(g[i], '-') << g;
+    } else {
+      EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(g[i])) &&
+                  !std::islower(static_cast<unsigned char>(g[i])))
+          << g;
+    }
+  }
+  EXPECT_NE(g, NewGuidString());
+}
+
+TEST(TempPathTest, IsAnExistingDirectoryEndingInASeparator) {
+  const std::string t = TempPath();
+  ASSERT_FALSE(t.empty());
+  EXPECT_TRUE(t.back() == '/' || t.back() == '\\') << t;
+  EXPECT_TRUE(DirectoryExists(t)) << t;
+}
+
+TEST_F(FilesTest, DirectoriesAreCreatedOneLevelAtATime) {
+  EXPECT_TRUE(DirectoryExists(dir_));
+  EXPECT_FALSE(FileExists(dir_));
+  EXPECT_TRUE(CreateDirectory(dir_));  // already there: still true
+  EXPECT_FALSE(CreateDirectory(In("missing/child")));
+  EXPECT_FALSE(DirectoryExists(In("missing")));
+  EXPECT_TRUE(CreateDirectory(In("Database")));
+  EXPECT_TRUE(DirectoryExists(In("Database")));
+}
+
+TEST_F(FilesTest, FilesAreWrittenReadAndDeleted) {
+  const std::string path = In("Lyrics.roZoreda");
+  EXPECT_FALSE(FileExists(path));
+  ASSERT_TRUE(ReplaceFileAtomically(path, "first", 5));
+  EXPECT_TRUE(FileExists(path));
+  EXPECT_FALSE(DirectoryExists(path));
+  EXPECT_FALSE(CreateDirectory(path));  // a file of that name is in the way
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(ReadWholeFile(path, data));
+  EXPECT_EQ(data, Bytes("first"));
+  ASSERT_TRUE(ReplaceFileAtomically(path, "second, longer", 14));
+  ASSERT_TRUE(ReadWholeFile(path, data));
+  EXPECT_EQ(data, Bytes("second, longer"));
+  ASSERT_TRUE(ReplaceFileAtomically(path, "", 0));
+  ASSERT_TRUE(ReadWholeFile(path, data));
+  EXPECT_TRUE(data.empty());
+  EXPECT_EQ(Entries(), std::vector<std::string>{"Lyrics.roZoreda"});  // no temporary left
+  EXPECT_TRUE(DeleteFile(path));
+  EXPECT_FALSE(FileExists(path));
+  EXPECT_FALSE(DeleteFile(path));
+  EXPECT_FALSE(DeleteFile(dir_));  // not a file
+}
+
+TEST_F(FilesTest, LargeContentRoundTrips) {
+  std::vector<uint8_t> big(3 * 65536 + 17);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  ASSERT_TRUE(ReplaceFileAtomically(In("big"), big.data(), big.size()));
+  std::vector<uint8_t> back;
+  ASSERT_TRUE(ReadWholeFile(In("big"), back));
+  EXPECT_EQ(back, big);
+}
+
+TEST_F(FilesTest, FailedReplaceLeavesTheOldStateAndNoTemporary) {
+  ASSERT_TRUE(CreateDirectory(In("taken")));
+  EXPECT_FALSE(ReplaceFileAtomically(In("taken"), "data", 4));  // a directory is in the way
+  EXPECT_TRUE(DirectoryExists(In("taken")));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
+  EXPECT_FALSE(ReplaceFileAtomically(In("nowhere/file"), "data", 4));  // no such directory
+  EXPECT_FALSE(FileExists(In("nowhere/file")));
+}
+
+TEST_F(FilesTest, ReadingWhatIsNotAFileFails) {
+  std::vector<uint8_t> data = Bytes("stale");
+  EXPECT_FALSE(ReadWholeFile(In("absent"), data));
+  EXPECT_TRUE(data.empty());
+  EXPECT_FALSE(ReadWholeFile(dir_, data));
+}
+
+}  // namespace
+}  // namespace platform
