@@ -1,0 +1,125 @@
+// TApplication: forms, message loop and exception reporting.
+#include "framework/application.h"
+
+#include "framework/datamodule.h"
+#include "framework/form.h"
+#include "framework/wincontrol.h"
+#include "platform/exceptions.h"
+
+namespace framework {
+
+namespace {
+TApplication g_application;
+}
+TApplication* Application = &g_application;
+
+TApplication::TApplication() : TComponent(nullptr) {
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string name(path, n);
+  size_t slash = name.find_last_of("\\/");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.erase(dot);
+  Title = name;
+}
+
+void TApplication::Initialize() { terminated_ = false; }
+
+void TApplication::FormCreated(TComponent* instance) {
+  if (auto* form = dynamic_cast<TForm*>(instance)) {
+    if (!main_form_) main_form_ = form;
+    form->DoCreate();
+  } else if (auto* module = dynamic_cast<TDataModule*>(instance)) {
+    module->DoCreate();
+  }
+}
+
+void TApplication::Run() {
+  if (main_form_) main_form_->Show();
+  while (!terminated_) HandleMessage();
+  DestroyForms();
+}
+
+void TApplication::DestroyForms() {
+  while (ComponentCount() > 0) {
+    TComponent* c = Components(ComponentCount() - 1);
+    RemoveComponent(c);
+    delete c;
+  }
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+bool TApplication::IsKeyMsg(MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN && msg.message != WM_CHAR)
+    return false;
+  HWND wnd = msg.hwnd;
+  while (wnd && !TWinControl::FindControl(wnd)) wnd = GetParent(wnd);
+  if (!wnd) return false;
+  return SendMessageA(wnd, CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return true;
+  }
+  bool handled = false;
+  if (OnMessage) {
+    try {
+      OnMessage(msg, handled);
+    } catch (...) {
+      HandleException(this);
+      handled = true;
+    }
+  }
+  if (!handled && !IsKeyMsg(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (ProcessMessage(msg)) {
+  }
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (!ProcessMessage(msg)) WaitMessage();
+}
+
+std::string ErrorBoxText(const std::string& message) {
+  std::string text = message;
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+  return text;
+}
+
+void TApplication::ShowException(const std::exception& e) {
+  std::string text = ErrorBoxText(e.what());
+  MessageBoxA(GetActiveWindow(), text.c_str(), Title.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleException(TObject* sender) {
+  try {
+    throw;
+  } catch (const EAbort&) {
+    // The silent abort: not reported.
+  } catch (const std::exception& e) {
+    if (OnException)
+      OnException(sender, e);
+    else
+      ShowException(e);
+  } catch (...) {
+    ShowException(Exception("Unknown exception"));
+  }
+}
+
+}  // namespace framework
