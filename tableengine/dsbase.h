@@ -22,20 +22,20 @@ namespace dsengine {
 
 // Table properties (get/set property).
 enum DSProp : uint32_t {
-  dspropLOGCHANGES = 0,     // bool: change logging on (default) or off
-  dspropREADONLY = 1,       // bool: table is read-only
-  dspropNOOFCHANGES = 2,    // get: net number of changes in the log (folded)
-  dspropRECORDSINDS = 5,    // get: live record count
-  dspropTRIMSTRINGS = 23,   // bool: put-field trims trailing blanks from strings (default on)
+  dspropLOGCHANGES = 0,    // bool: change logging on (default) or off
+  dspropREADONLY = 1,      // bool: table is read-only
+  dspropNOOFCHANGES = 2,   // get: net number of changes in the log (folded)
+  dspropRECORDSINDS = 5,   // get: live record count
+  dspropTRIMSTRINGS = 23,  // bool: put-field trims trailing blanks from strings (default on)
 };
 
 // Record attribute byte, one per record slot.
 enum RecordAttribute : uint8_t {
   dsRecSuperseded = 1,  // a newer version of this record exists
   dsRecDeleted = 2,
-  dsRecInserted = 4,    // created by an insert, carried to later versions
-  dsRecModified = 8,    // version created by a modify
-  dsRecHidden = 32,     // slot of an undone change that could not be given back
+  dsRecInserted = 4,  // created by an insert, carried to later versions
+  dsRecModified = 8,  // version created by a modify
+  dsRecHidden = 32,   // slot of an undone change that could not be given back
 };
 constexpr uint8_t kRecInvisible = dsRecSuperseded | dsRecDeleted | dsRecHidden;
 
@@ -174,8 +174,7 @@ class DSBASE : public IDSBase {
   // Stores `record` as the new version of `rec`; *newRec gets the version's number (rec itself
   // when nothing changed or logging is off). Statuses: 10767, 8708, 10502, 9732, 10763, 11950,
   // 9729, 9473.
-  DBResult ModifyRecord(uint32_t rec, const uint8_t* record, DSIDX* cursorIndex,
-                        uint32_t* newRec);
+  DBResult ModifyRecord(uint32_t rec, const uint8_t* record, DSIDX* cursorIndex, uint32_t* newRec);
   // Marks `rec` deleted. Statuses: 10767, 10756, 10763, 9473.
   DBResult DeleteRecord(uint32_t rec, DSIDX* cursorIndex);
   // Reverts the newest log entry; *followRec gets the record a following cursor should stand
@@ -233,18 +232,20 @@ class DSBASE : public IDSBase {
 
  private:
   void Reset();
-  DBResult CreateTableLocked(uint32_t fieldCount, const FieldDescriptor* fields,
-                             const char* name);
+  DBResult CreateTableLocked(uint32_t fieldCount, const FieldDescriptor* fields, const char* name);
   DBResult CheckConstraints(const uint8_t* record);
   DBResult RunCalcFields(uint8_t* record);
   DBResult AddToIndexes(uint32_t rec, DSIDX* cursorIndex, uint32_t insertPos);
   void RemoveFromIndexes(uint32_t rec);
   DBResult ReplaceInIndexes(uint32_t oldRec, uint32_t newRec);
+  void RollBackReplace(size_t done, uint32_t oldRec, uint32_t newRec,
+                       const std::vector<uint32_t>& oldPositions);
   DBResult ModifyInPlace(uint32_t rec, const uint8_t* work);
   DBResult BuildWorkingInsert(const uint8_t* record, uint8_t* work) const;
   DBResult BuildWorkingModify(uint32_t rec, const uint8_t* record, uint8_t* work) const;
   void ClearSlot(uint32_t rec);
-  DBResult LogAppend(uint32_t rec, uint32_t related, uint32_t kind);
+  DBResult ReserveLog();
+  void LogAppend(uint32_t rec, uint32_t related, uint32_t kind);
   void LogDropLast();
   DBResult UndoDelete(const ChangeLogEntry& e, uint32_t* followRec);
   DBResult UndoInsert(const ChangeLogEntry& e);
@@ -265,7 +266,8 @@ class DSBASE : public IDSBase {
   std::vector<uint8_t> attrs_;                 // one per slot
   std::vector<std::vector<uint8_t>> columns_;  // one per field, capacity_ x length
   std::vector<uint8_t> nulls_;                 // capacity_ x field count
-  std::vector<uint8_t> scratch_;               // the engine's own flat record
+  std::vector<uint8_t> scratch_;               // the engine's own flat records: stored, work
+  std::vector<uint32_t> savedPositions_;       // per index, for rolling back a replacement
 
   bool hasBlobs_ = false;
   BlobStore blobs_;

@@ -63,11 +63,11 @@ using KeyCompareFn = int (*)(const KeyField& key, const uint8_t* a, const uint8_
 
 // One key field with its comparer (FLDString, FLDInt32, ... by engine type).
 struct KeyField {
-  uint32_t field;       // 1-based field number
-  uint32_t length;      // bytes of the field in a record
-  uint32_t units1;      // digits of a packed decimal
-  uint32_t lcid;        // table locale, for strings
-  uint32_t cmpFlags;    // platform::kNormIgnoreCase or 0, for strings
+  uint32_t field;     // 1-based field number
+  uint32_t length;    // bytes of the field in a record
+  uint32_t units1;    // digits of a packed decimal
+  uint32_t lcid;      // table locale, for strings
+  uint32_t cmpFlags;  // platform::kNormIgnoreCase or 0, for strings
   bool descending;
   KeyCompareFn compare;
 };
@@ -146,11 +146,15 @@ class DSIDX {
   // failure the index is unchanged.
   virtual DBResult ReplaceRecord(uint32_t oldRec, uint32_t newRec);
 
+  // Puts `rec` back at `pos` while a failed table change is rolled back. REQUIRES: the record
+  // stood at `pos` before the change and the change has been taken out again.
+  void PutBackAt(uint32_t pos, uint32_t rec);
+
  protected:
   // Grows the position array so `extra` more records fit (by 50 at a time).
   DBResult Reserve(uint32_t extra);
   void Empty();
-  void Append(uint32_t rec);  // REQUIRES: room reserved
+  void Append(uint32_t rec);                  // REQUIRES: room reserved
   void InsertAt(uint32_t pos, uint32_t rec);  // REQUIRES: room reserved, 1 <= pos <= count+1
   void RemoveAt(uint32_t pos);
   void Touch() { ++changes_; }
@@ -189,8 +193,10 @@ class DSIDXCHG : public DSIDX {
   DBResult RemoveRecord(uint32_t) override { return DBERR_NONE; }
   DBResult ReplaceRecord(uint32_t, uint32_t) override { return DBERR_NONE; }
 
-  // Called by the table when a log entry is appended or dropped.
-  DBResult LogAppended(uint32_t rec);
+  // Called by the table before (room for one entry) and after a log entry is appended, and
+  // after one is dropped. LogAppended cannot fail once ReserveOne succeeded.
+  DBResult ReserveOne() { return Reserve(1); }
+  void LogAppended(uint32_t rec);
   void LogDropped();
 };
 

@@ -1,0 +1,336 @@
+// Index maintenance: descriptor and comparers, build and sort, insertion, removal, replacement.
+#include "tableengine/dsindex.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+#include "platform/collation.h"
+#include "tableengine/dsbase.h"
+
+namespace dsengine {
+
+namespace {
+constexpr uint32_t kPositionGrowth = 50;  // positions added when an index is full
+constexpr uint32_t kSortCutOff = 10;      // ranges this small are left to the insertion pass
+}  // namespace
+
+bool SameKeys(const IndexDescriptor& a, const IndexDescriptor& b) {
+  if (a.fieldCount != b.fieldCount || (a.unique != 0) != (b.unique != 0)) return false;
+  for (uint32_t i = 0; i < a.fieldCount && i < kMaxKeyFields; ++i) {
+    if (a.fields[i] != b.fields[i] || (a.descending[i] != 0) != (b.descending[i] != 0) ||
+        (a.caseInsensitive[i] != 0) != (b.caseInsensitive[i] != 0))
+      return false;
+  }
+  return true;
+}
+
+DSIDX::DSIDX(DSBASE& table, IndexKind kind) : table_(table), kind_(kind) {
+  pos_.assign(2, 0);
+  pos_[1] = -1;
+}
+
+DSIDX::~DSIDX() = default;
+
+DBResult DSIDX::SetDescriptor(const IndexDescriptor& desc) {
+  if (desc.fieldCount > kMaxKeyFields) return DBERR_INVALIDPARAM;
+  KeyField keys[kMaxKeyFields]{};
+  for (uint32_t i = 0; i < desc.fieldCount; ++i) {
+    const uint32_t f = desc.fields[i];
+    if (f == 0 || f > table_.FieldCount()) return DBERR_INVALIDPARAM;
+    const FieldDescriptor& fd = table_.Field(f);
+    KeyCompareFn cmp = KeyComparerForType(fd.type);
+    if (cmp == nullptr) return DBERR_INVALIDFLDTYPE;
+    keys[i] = {f,
+               fd.length,
+               fd.units1,
+               table_.Locale(),
+               desc.caseInsensitive[i] ? platform::kNormIgnoreCase : 0u,
+               desc.descending[i] != 0,
+               cmp};
+  }
+  desc_ = desc;
+  desc_.name[sizeof desc_.name - 1] = 0;
+  memcpy(keys_, keys, sizeof keys);
+  return DBERR_NONE;
+}
+
+uint32_t DSIDX::FindPosition(uint32_t rec) const {
+  if (HasKeys() && rec != 0 && rec < table_.NextRecordNumber()) {
+    // Equal keys sit together: look between the first and last record with rec's key.
+    uint32_t lo = 1, hi = count_ + 1;
+    while (lo < hi) {
+      const uint32_t mid = lo + (hi - lo) / 2;
+      if (CompareRecords(RecordAt(mid), rec) < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    for (uint32_t p = lo; p <= count_ && CompareRecords(RecordAt(p), rec) == 0; ++p)
+      if (RecordAt(p) == rec) return p;
+  }
+  for (uint32_t p = 1; p <= count_; ++p)
+    if (RecordAt(p) == rec) return p;
+  return 0;
+}
+
+int DSIDX::CompareRecords(uint32_t a, uint32_t b) const {
+  for (uint32_t i = 0; i < desc_.fieldCount; ++i) {
+    const KeyField& k = keys_[i];
+    const bool blankA = table_.NullFlagOf(a, k.field) != 0;
+    const bool blankB = table_.NullFlagOf(b, k.field) != 0;
+    int c;
+    if (blankA || blankB)
+      c = blankA == blankB ? 0 : (blankA ? -1 : 1);
+    else
+      c = k.compare(k, table_.ValuePtr(a, k.field), table_.ValuePtr(b, k.field));
+    if (c) return k.descending ? -c : c;
+  }
+  return 0;
+}
+
+bool DSIDX::Accepts(uint32_t) { return true; }
+
+DBResult DSIDX::Reserve(uint32_t extra) {
+  const size_t need = size_t(count_) + extra + 2;
+  if (need <= pos_.size()) return DBERR_NONE;
+  size_t size = pos_.size();
+  while (size < need) size += kPositionGrowth;
+  try {
+    pos_.resize(size);
+  } catch (const std::bad_alloc&) {
+    return DBERR_NOMEMORY;
+  } catch (const std::length_error&) {
+    return DBERR_NOMEMORY;
+  }
+  return DBERR_NONE;
+}
+
+void DSIDX::Empty() {
+  count_ = 0;
+  pos_[0] = 0;
+  pos_[1] = -1;
+}
+
+void DSIDX::Append(uint32_t rec) {
+  pos_[++count_] = static_cast<int32_t>(rec);
+  pos_[count_ + 1] = -1;
+}
+
+void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
+  memmove(&pos_[pos + 1], &pos_[pos], sizeof(int32_t) * (count_ + 2 - pos));
+  pos_[pos] = static_cast<int32_t>(rec);
+  ++count_;
+}
+
+void DSIDX::RemoveAt(uint32_t pos) {
+  memmove(&pos_[pos], &pos_[pos + 1], sizeof(int32_t) * (count_ + 1 - pos));
+  --count_;
+}
+
+uint32_t DSIDX::UpperBound(uint32_t rec) const {
+  uint32_t lo = 1, hi = count_ + 1;
+  while (lo < hi) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (CompareRecords(RecordAt(mid), rec) <= 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo;
+}
+
+// Quicksort of positions lo .. hi with the pivot chosen from lo, mid and hi; ranges of
+// kSortCutOff or fewer entries are left for the insertion pass.
+void DSIDX::QuickSort(uint32_t lo, uint32_t hi) {
+  int32_t* p = pos_.data();
+  auto less = [this](int32_t a, int32_t b) { return CompareRecords(uint32_t(a), uint32_t(b)) < 0; };
+  for (;;) {
+    const uint32_t mid = lo + (hi - lo) / 2;
+    if (hi - lo + 1 > 4) {
+      if (less(p[hi], p[lo])) std::swap(p[lo], p[hi]);
+      if (less(p[lo], p[mid])) {
+        std::swap(p[lo], p[mid]);
+        if (less(p[hi], p[lo])) std::swap(p[lo], p[hi]);
+      }
+    } else {
+      std::swap(p[lo], p[mid]);
+    }
+    const int32_t pivot = p[lo];
+    uint32_t i = lo + 1, j = hi;
+    for (;;) {
+      while (i <= hi && less(p[i], pivot)) ++i;
+      while (less(pivot, p[j])) --j;
+      if (i >= j) break;
+      std::swap(p[i], p[j]);
+      ++i;
+      --j;
+    }
+    std::swap(p[lo], p[j]);
+    // Parts lo .. j-1 and j+1 .. hi: recurse into the smaller, loop on the larger.
+    const uint32_t leftSize = j - lo, rightSize = hi - j;
+    const bool leftBig = leftSize > kSortCutOff, rightBig = rightSize > kSortCutOff;
+    if (leftBig && rightBig) {
+      if (leftSize <= rightSize) {
+        QuickSort(lo, j - 1);
+        lo = j + 1;
+      } else {
+        QuickSort(j + 1, hi);
+        hi = j - 1;
+      }
+    } else if (leftBig) {
+      hi = j - 1;
+    } else if (rightBig) {
+      lo = j + 1;
+    } else {
+      return;
+    }
+  }
+}
+
+void DSIDX::InsertionPass() {
+  int32_t* p = pos_.data();
+  for (uint32_t i = 2; i <= count_; ++i) {
+    const int32_t v = p[i];
+    uint32_t j = i - 1;
+    while (j >= 1 && CompareRecords(uint32_t(p[j]), uint32_t(v)) > 0) {
+      p[j + 1] = p[j];
+      --j;
+    }
+    p[j + 1] = v;
+  }
+}
+
+void DSIDX::SortPositions() {
+  if (count_ <= 1) return;
+  if (count_ > kSortCutOff) QuickSort(1, count_);
+  InsertionPass();
+}
+
+bool DSIDX::NeighboursUnique() const {
+  for (uint32_t p = 2; p <= count_; ++p)
+    if (CompareRecords(RecordAt(p - 1), RecordAt(p)) == 0) return false;
+  return true;
+}
+
+DBResult DSIDX::Build(const DSIDX* source) {
+  if (pos_.size() <= 2) {
+    if (DBResult st = Reserve(InitialCapacity(table_.LiveCount()))) return st;
+  }
+  Empty();
+  Touch();
+  const bool fromSource = source != nullptr && HasKeys();
+  const bool sortAfter =
+      !fromSource && HasKeys() && table_.NextRecordNumber() > 1 && this != table_.DefaultIndex();
+  insertHint_ = 0;
+  auto take = [&](uint32_t rec) -> DBResult {
+    if (!sortAfter) return InsertRecord(rec);  // consults Accepts itself
+    if (!Accepts(rec)) return DBERR_NONE;
+    if (DBResult st = Reserve(1)) return st;
+    Append(rec);
+    return DBERR_NONE;
+  };
+  DBResult st = DBERR_NONE;
+  if (fromSource) {
+    for (uint32_t p = 1; p <= source->Count() && st == DBERR_NONE; ++p)
+      st = take(source->RecordAt(p));
+  } else {
+    for (uint32_t rec = 1; rec < table_.NextRecordNumber() && st == DBERR_NONE; ++rec)
+      if (table_.Visible(rec)) st = take(rec);
+  }
+  if (st == DBERR_NONE && sortAfter) {
+    SortPositions();
+    if (IsUnique() && !NeighboursUnique()) st = DBERR_KEYVIOL;
+  }
+  if (st != DBERR_NONE) Empty();
+  return st;
+}
+
+DBResult DSIDX::RebuildInPlace(const IndexDescriptor& desc, const DSIDX* source) {
+  const IndexDescriptor old = desc_;
+  if (DBResult st = SetDescriptor(desc)) return st;
+  DBResult st = Build(source);
+  if (st != DBERR_NONE) {
+    SetDescriptor(old);
+    Build(nullptr);
+  }
+  return st;
+}
+
+DBResult DSIDX::InsertRecord(uint32_t rec) {
+  if (!Accepts(rec)) return DBERR_NONE;
+  uint32_t at;
+  if (!HasKeys()) {
+    at = (insertHint_ != 0 && insertHint_ <= count_) ? insertHint_ : count_ + 1;
+  } else {
+    at = UpperBound(rec);
+    if (IsUnique() && at > 1 && CompareRecords(RecordAt(at - 1), rec) == 0) return DBERR_KEYVIOL;
+  }
+  if (DBResult st = Reserve(1)) return st;
+  InsertAt(at, rec);
+  Touch();
+  return DBERR_NONE;
+}
+
+DBResult DSIDX::RemoveRecord(uint32_t rec) {
+  const uint32_t at = FindPosition(rec);
+  if (at == 0) return DBERR_NA;
+  RemoveAt(at);
+  Touch();
+  return DBERR_NONE;
+}
+
+DBResult DSIDX::ReplaceRecord(uint32_t oldRec, uint32_t newRec) {
+  const uint32_t at = FindPosition(oldRec);
+  const bool takes = Accepts(newRec);
+  if (at == 0) return takes ? InsertRecord(newRec) : DBResult(DBERR_NONE);
+  if (!takes) {
+    RemoveAt(at);
+    Touch();
+    return DBERR_NONE;
+  }
+  if (!HasKeys() || CompareRecords(oldRec, newRec) == 0) {
+    pos_[at] = static_cast<int32_t>(newRec);
+    Touch();
+    return DBERR_NONE;
+  }
+  RemoveAt(at);
+  const DBResult st = InsertRecord(newRec);
+  if (st != DBERR_NONE) InsertAt(at, oldRec);  // the slot it left is still free
+  Touch();
+  return st;
+}
+
+void DSIDX::PutBackAt(uint32_t pos, uint32_t rec) {
+  if (pos == 0 || pos > count_ + 1 || Reserve(1) != DBERR_NONE) return;
+  InsertAt(pos, rec);
+  Touch();
+}
+
+DSIDXCHG::DSIDXCHG(DSBASE& table) : DSIDX(table, kIndexChange) {}
+
+DBResult DSIDXCHG::Build(const DSIDX*) {
+  Empty();
+  Touch();
+  const ChangeLog& log = Table().Log();
+  if (DBResult st = Reserve(static_cast<uint32_t>(log.Size()))) return st;
+  for (size_t i = 0; i < log.Size(); ++i)
+    if (log.At(i).kind != kChangeNone) Append(log.At(i).record);
+  return DBERR_NONE;
+}
+
+void DSIDXCHG::LogAppended(uint32_t rec) {
+  if (Reserve(1) != DBERR_NONE) return;  // REQUIRES ReserveOne: cannot happen
+  Append(rec);
+  Touch();
+}
+
+void DSIDXCHG::LogDropped() {
+  if (Count() > 0) {
+    RemoveAt(Count());
+    Touch();
+  }
+}
+
+}  // namespace dsengine
