@@ -8,8 +8,9 @@
 //   4. word-sort weights (hyphen, apostrophe, dashes, controls) as (position, weight) pairs,
 //      position = 0xFFFF - number of primary weights before the character, so that the same
 //      hyphen earlier in a string sorts later; a shorter list is less.
-// A common leading run of identical characters contributes equally to every level, so it is
-// skipped once at the start. No level allocates.
+// The first three levels are compared in one walk over both strings, the fourth in a second
+// walk only when they tie. A common leading run of identical characters contributes equally
+// to every level, so it is skipped once at the start. Nothing allocates.
 #include <algorithm>
 #include <iterator>
 
@@ -66,15 +67,28 @@ class ElementCursor {
   int index_ = 0;
 };
 
-// Compares one of the first three levels. `weight` reads a cursor's weight at that level.
-template <typename Char, typename Weight>
-int CompareLevel(const Char* a, const Char* aend, const Char* b, const Char* bend, Weight weight) {
+// Compares the first three levels in one walk. While the primary weights agree, the elements
+// of the two strings pair up one to one, so the first diacritic and the first case difference
+// are noted on the way and decide only when the primary weights end up equal.
+template <typename Char>
+int CompareFirstLevels(const Char* a, const Char* aend, const Char* b, const Char* bend,
+                       bool ignore_case) {
   ElementCursor<Char> ca(a, aend), cb(b, bend);
+  int diacritic = 0, case_order = 0;
   for (;;) {
     bool more_a = ca.Next(), more_b = cb.Next();
-    if (!more_a || !more_b) return static_cast<int>(more_a) - static_cast<int>(more_b);
-    uint32_t wa = weight(ca), wb = weight(cb);
-    if (wa != wb) return wa < wb ? -1 : 1;
+    if (!more_a || !more_b) {
+      if (more_a != more_b) return more_a ? 1 : -1;
+      return diacritic != 0 ? diacritic : case_order;
+    }
+    uint32_t pa = ca.Primary(), pb = cb.Primary();
+    if (pa != pb) return pa < pb ? -1 : 1;
+    if (diacritic == 0 && ca.Diacritic() != cb.Diacritic()) {
+      diacritic = ca.Diacritic() < cb.Diacritic() ? -1 : 1;
+    }
+    if (case_order == 0 && ca.Case(ignore_case) != cb.Case(ignore_case)) {
+      case_order = ca.Case(ignore_case) < cb.Case(ignore_case) ? -1 : 1;
+    }
   }
 }
 
@@ -139,11 +153,7 @@ int CompareText(uint32_t flags, const Char* a, int alen, const Char* b, int blen
     ++a, ++b;
   }
   const bool ignore_case = (flags & kNormIgnoreCase) != 0;
-  int r = CompareLevel(a, aend, b, bend, [](const auto& c) { return c.Primary(); });
-  if (r == 0) r = CompareLevel(a, aend, b, bend, [](const auto& c) { return c.Diacritic(); });
-  if (r == 0) {
-    r = CompareLevel(a, aend, b, bend, [=](const auto& c) { return c.Case(ignore_case); });
-  }
+  int r = CompareFirstLevels(a, aend, b, bend, ignore_case);
   if (r == 0) r = CompareSpecial(a, aend, b, bend, primaries);
   return r < 0 ? kCompareLess : r > 0 ? kCompareGreater : kCompareEqual;
 }
