@@ -1,0 +1,384 @@
+// The binary data packet reader, and the one description of the packet's byte layout.
+//
+// All numbers little-endian; names are single-byte characters without a terminating zero.
+//
+// HEADER (24 bytes)
+//   OFFSET SIZE  MEANING
+//      0     4   magic: 0xBDE01996 (written; versions must be 0..3) or 0x0000ABCD (any version)
+//      4     2   version major: 1, or 2 when any column has a packet type code 12..18
+//      6     2   version minor: 0
+//      8     4   header size: 24; the column section starts at this offset
+//     12     2   column count: columns of all levels together
+//     14     4   row count: rows of level 0
+//     18     4   packet flags: 1 metadata present, 2 row data offset valid, 0x8000 text body
+//     22     2   row data offset: where the first row starts (valid with flag 2)
+//
+// COLUMN SECTION of a level: its columns, then its table parameters.
+//   COLUMN
+//     SIZE  MEANING
+//       1   name length L (1..255; 0 is refused)
+//       L   name (the engine keeps the first 31 characters)
+//       4   field type word (fieldtypes.h)
+//       2   field attribute word: 1 hidden, 2 read-only, 4 required, 8 link field
+//       2   field parameter count P
+//     ...   P parameters
+//     ...   for packet type code 14 (nested table): the nested level's whole column section,
+//           whose column count is the low 16 bits of the field type word
+//   TABLE PARAMETERS, after the level's last column (and its nested section):
+//       2   count T, then T parameters
+//   PARAMETER
+//       1   name length N (0..255)
+//       N   name
+//       4   field type word (may carry the array and round-trip flags)
+//     ...   value, by the value kind of the type word (fldconv.h)
+//
+// Level 0 expects the header's column count minus the column counts of its nested-table
+// columns; a nested level expects the count in its column. At most 63 levels.
+//
+// ROWS of level 0 follow level 0's table parameters (or start at the row data offset of a
+// rows-only packet). ROW of a level with C columns:
+//     SIZE          MEANING
+//       1           row state: the record's attribute byte
+//   (C + 3) / 4     status bytes: column j has bits 2*(j%4) (null) and 2*(j%4)+1 (unchanged)
+//                   of byte j/4; either bit means no value follows for it
+//     ...           the values of the other columns, in column order; a nested-table value is
+//                   a 32-bit row count n (bit 31 set: no rows) followed at once by n rows of
+//                   the nested level
+//
+// Every length, count and offset is checked against the end of the array before use; a
+// packet that runs past its end fails with 16389 and stays failed.
+#include "datapacket/packetreader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dspacket {
+
+using namespace dsengine;
+
+namespace {
+
+// The smallest column descriptor: name length, one character, type, attributes, count.
+constexpr size_t kMinColumnBytes = 1 + 1 + 4 + 2 + 2;
+
+uint32_t StatusBytes(size_t columns) { return static_cast<uint32_t>((columns + 3) / 4); }
+
+}  // namespace
+
+bool ReadPacketHeader(std::span<const uint8_t> packet, PacketHeader* header) {
+  if (packet.size() < kHeaderSize) return false;
+  ByteReader r(packet.data(), packet.data() + packet.size());
+  PacketHeader h;
+  h.magic = r.U32();
+  h.versionMajor = r.U16();
+  h.versionMinor = r.U16();
+  h.headerSize = r.U32();
+  h.columnCount = r.U16();
+  h.rowCount = r.U32();
+  h.flags = r.U32();
+  h.rowDataOffset = r.U16();
+  if (h.magic == kPacketMagic) {
+    if (h.versionMajor > kMaxPacketVersion || h.versionMinor > kMaxPacketVersion) return false;
+  } else if (h.magic != kPacketMagicAlternate) {
+    return false;
+  }
+  if (h.headerSize < kHeaderSize || h.headerSize > packet.size()) return false;
+  *header = h;
+  return true;
+}
+
+DBResult DSEXTRACT::Fail(DBResult status) {
+  failure_ = status;
+  in_.Fail();
+  return status;
+}
+
+DBResult DSEXTRACT::OpenPacket(std::span<const uint8_t> packet) {
+  *this = DSEXTRACT();
+  if (!ReadPacketHeader(packet, &header_)) return Fail(DBERR_DATAPACKETMISMATCH);
+  if (!(header_.flags & kPacketHasMetadata)) return Fail(DBERR_NOMETADATA);
+  in_ = ByteReader(packet.data(), packet.data() + packet.size());
+  in_.Seek(header_.headerSize);
+  // The header's count is at most 65535; the bytes left bound it further.
+  columns_.reserve(std::min<size_t>(header_.columnCount, in_.remaining() / kMinColumnBytes));
+  levels_.assign(1, Level{});
+  levels_[0].remaining = header_.columnCount;
+  rowsLeft_ = header_.rowCount;
+  phase_ = Phase::kMetadata;
+  return DBERR_NONE;
+}
+
+DBResult DSEXTRACT::ContinuePacket(std::span<const uint8_t> packet) {
+  if (failure_ != DBERR_NONE) return failure_;
+  if (!MetadataComplete()) return DBERR_NA;
+  PacketHeader header;
+  if (!ReadPacketHeader(packet, &header) || header.columnCount != header_.columnCount) {
+    return Fail(DBERR_DATAPACKETMISMATCH);
+  }
+  size_t start = header.headerSize;
+  if (header.flags & kPacketRowDataOffsetValid) {
+    start = header.rowDataOffset;
+    if (start < kHeaderSize || start > packet.size()) return Fail(DBERR_DATAPACKETMISMATCH);
+  } else if ((header.flags & kPacketHasMetadata) && header.rowCount != 0) {
+    return Fail(DBERR_DATAPACKETMISMATCH);  // the rows' start is unknown
+  }
+  header_ = header;
+  in_ = ByteReader(packet.data(), packet.data() + packet.size());
+  in_.Seek(start);
+  StartRows(header.rowCount);
+  return DBERR_NONE;
+}
+
+DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
+  if (failure_ != DBERR_NONE) return failure_;
+  if (column == nullptr) return DBERR_INVALIDPARAM;
+  if (phase_ == Phase::kClosed) return DBERR_NA;
+  if (phase_ != Phase::kMetadata) return DBERR_EOF;
+  if (fieldListOpen_ && fieldLeft_ != 0) return DBERR_NA;
+  const uint32_t levelIndex = current_;
+  if (levels_[levelIndex].remaining == 0) return DBERR_EOF;
+
+  const uint8_t nameLength = in_.U8();
+  if (in_.ok() && nameLength == 0) return Fail(DBERR_NOFIELDNAME);
+  const uint8_t* name = in_.Bytes(nameLength);
+  const uint32_t fieldType = in_.U32();
+  const uint16_t attributes = in_.U16();
+  const uint16_t paramCount = in_.U16();
+  if (!in_.ok()) return Fail(DBERR_DATAPACKETMISMATCH);
+
+  Level& level = levels_[levelIndex];
+  level.remaining -= 1;
+  uint32_t nestedLevel = kNoLevel;
+  if (FieldPacketType(fieldType) == kPacketNested) {
+    const uint32_t nestedColumns = FieldWidth(fieldType);
+    if (nestedColumns > level.remaining) return Fail(DBERR_DATAPACKETMISMATCH);
+    if (levels_.size() >= kMaxPacketLevels) return Fail(DBERR_NA);
+    level.remaining -= nestedColumns;
+    nestedLevel = static_cast<uint32_t>(levels_.size());
+  }
+  level.columns.push_back(static_cast<uint32_t>(columns_.size()));
+  columns_.push_back(Column{fieldType, nestedLevel, nullptr});
+  if (nestedLevel != kNoLevel) {
+    Level nested;
+    nested.parent = levelIndex;
+    nested.remaining = FieldWidth(fieldType);
+    levels_.push_back(std::move(nested));
+    current_ = nestedLevel;
+  }
+
+  const size_t kept = std::min<size_t>(nameLength, kMaxFieldNameLength);
+  std::memset(column->name, 0, sizeof column->name);
+  std::memcpy(column->name, name, kept);
+  column->fieldType = fieldType;
+  column->attributes = attributes;
+  fieldListOpen_ = true;
+  fieldLeft_ = paramCount;
+  return DBERR_NONE;
+}
+
+DBResult DSEXTRACT::NextParameter(char* name, uint32_t* fieldType, uint32_t* length, void* value) {
+  if (failure_ != DBERR_NONE) return failure_;
+  if (phase_ == Phase::kClosed) return DBERR_NA;
+  if (phase_ != Phase::kMetadata) return DBERR_EOF;
+  if (fieldListOpen_) {
+    if (fieldLeft_ == 0) {
+      fieldListOpen_ = false;
+      return DBERR_EOF;
+    }
+    DBResult status = ReadParameter(name, fieldType, length, value);
+    if (status == DBERR_NONE && (name != nullptr || value != nullptr)) --fieldLeft_;
+    return status;
+  }
+  Level& level = levels_[current_];
+  if (level.remaining != 0) return DBERR_EOF;  // columns come first
+  if (!level.tableListOpen) {
+    level.tableLeft = in_.U16();
+    if (!in_.ok()) return Fail(DBERR_DATAPACKETMISMATCH);
+    level.tableListOpen = true;
+  }
+  if (level.tableLeft == 0) {
+    if (current_ == 0) return FinishMetadata();
+    current_ = level.parent;
+    return DBERR_EOF;
+  }
+  DBResult status = ReadParameter(name, fieldType, length, value);
+  if (status == DBERR_NONE && (name != nullptr || value != nullptr)) --level.tableLeft;
+  return status;
+}
+
+DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* length, void* value) {
+  if (length == nullptr) return DBERR_INVALIDPARAM;
+  const uint8_t* start = in_.pos();
+  const uint8_t nameLength = in_.U8();
+  const uint8_t* nameBytes = in_.Bytes(nameLength);
+  const uint32_t word = in_.U32();
+  if (!in_.ok()) return Fail(DBERR_DATAPACKETMISMATCH);
+  std::unique_ptr<FLDConv> converter;
+  DBResult status = MakeConverter(word, &converter);
+  if (status != DBERR_NONE) return Fail(status);  // the value's size is unknown: no way on
+  PacketValue found;
+  const uint8_t* valueStart = in_.pos();
+  const uint8_t* next = converter->Read(valueStart, in_.end(), &found);
+  if (next == nullptr) return Fail(DBERR_DATAPACKETMISMATCH);
+  // A varying value goes out with its length prefix, as AppendParameter takes it.
+  const bool varying = (word & kFieldVarying) != 0;
+  const uint32_t needed = varying ? static_cast<uint32_t>(next - valueStart) : found.length;
+
+  const bool peek = name == nullptr && value == nullptr;
+  if (peek || fieldType == nullptr || name == nullptr || value == nullptr || needed > *length) {
+    in_.SetPos(start);  // stay on this parameter
+    if (fieldType != nullptr) *fieldType = word;
+    if (peek) {
+      *length = needed;
+      return DBERR_NONE;
+    }
+    if (needed > *length) *length = needed;
+    return DBERR_INVALIDPARAM;
+  }
+  std::memcpy(name, nameBytes, nameLength);
+  name[nameLength] = '\0';
+  if (varying) {
+    std::memcpy(value, valueStart, needed);
+  } else {
+    converter->Extract(found, static_cast<uint8_t*>(value));
+  }
+  *fieldType = word;
+  *length = needed;
+  in_.SetPos(next);
+  return DBERR_NONE;
+}
+
+DBResult DSEXTRACT::FinishMetadata() {
+  for (Column& column : columns_) {
+    if (MakeConverter(column.fieldType, &column.converter) != DBERR_NONE) return Fail(8451);
+  }
+  StartRows(rowsLeft_);
+  return DBERR_EOF;
+}
+
+void DSEXTRACT::StartRows(uint32_t rowCount) {
+  for (Level& level : levels_) {
+    level.nextItem = 0;
+    level.rowsLeft = 0;
+  }
+  current_ = 0;
+  rowsLeft_ = rowCount;
+  phase_ = Phase::kRows;
+  if (rowsLeft_ == 0) {
+    phase_ = Phase::kExhausted;
+    in_ = ByteReader();  // the byte array is no longer referenced
+  }
+}
+
+DBResult DSEXTRACT::PeekItem(Item* item) {
+  const Level& level = levels_[current_];
+  *item = Item{};
+  if (level.nextItem == 0) {
+    const size_t statusBytes = StatusBytes(level.columns.size());
+    if (in_.remaining() < 1 + statusBytes) return Fail(DBERR_DATAPACKETMISMATCH);
+    item->value = PacketValue{in_.pos(), 1, 0};
+    item->next = in_.pos() + 1 + statusBytes;
+    return DBERR_NONE;
+  }
+  const uint32_t j = level.nextItem - 1;
+  item->column = &columns_[level.columns[j]];
+  item->next = in_.pos();
+  const uint32_t bits = (level.status[j / 4] >> (2 * (j % 4))) & 3;
+  if (bits != 0) {
+    item->status = (bits & kRowStatusNull) ? kItemNull : kItemUnchanged;
+    return DBERR_NONE;
+  }
+  item->next = item->column->converter->Read(in_.pos(), in_.end(), &item->value);
+  if (item->next == nullptr) return Fail(DBERR_DATAPACKETMISMATCH);
+  return DBERR_NONE;
+}
+
+void DSEXTRACT::ConsumeItem(const Item& item) {
+  in_.SetPos(item.next);
+  Level& level = levels_[current_];
+  if (item.column == nullptr) {  // the row state
+    level.status = item.value.data + 1;
+    level.nextItem = 1;
+    CompleteRows();
+    return;
+  }
+  ++level.nextItem;
+  lastBlobMarker_ = item.value.blobMarker;
+  lastNestedMark_ = 0;
+  if (item.status == kItemValue && item.column->nestedLevel != kNoLevel) {
+    uint32_t count = 0;
+    std::memcpy(&count, item.value.data, 4);
+    if (count & kNestedNotFetched) {
+      lastNestedMark_ = count;
+    } else if (count != 0) {
+      Level& nested = levels_[item.column->nestedLevel];
+      nested.rowsLeft = count;
+      nested.nextItem = 0;
+      current_ = item.column->nestedLevel;
+      return;
+    }
+  }
+  CompleteRows();
+}
+
+void DSEXTRACT::CompleteRows() {
+  for (;;) {
+    Level& level = levels_[current_];
+    if (level.nextItem <= level.columns.size()) return;
+    level.nextItem = 0;
+    if (current_ == 0) {
+      if (--rowsLeft_ == 0) {
+        phase_ = Phase::kExhausted;
+        in_ = ByteReader();  // the byte array is no longer referenced
+      }
+      return;
+    }
+    if (--level.rowsLeft != 0) return;
+    current_ = level.parent;
+  }
+}
+
+DBResult DSEXTRACT::ReadNextItem(uint32_t* length, void* value, uint32_t* status) {
+  if (failure_ != DBERR_NONE) return failure_;
+  if (length == nullptr) return DBERR_INVALIDPARAM;
+  if (phase_ == Phase::kExhausted) return DBERR_EOF;
+  if (phase_ != Phase::kRows) return DBERR_NA;
+  Item item;
+  DBResult result = PeekItem(&item);
+  if (result != DBERR_NONE) return result;
+  if (value == nullptr && status == nullptr) {
+    *length = item.value.length;
+    return DBERR_NONE;
+  }
+  if (status == nullptr) return DBERR_INVALIDPARAM;
+  if (item.value.length > *length || (value == nullptr && item.value.length != 0)) {
+    *length = item.value.length;
+    return DBERR_INVALIDPARAM;
+  }
+  if (item.column == nullptr) {
+    *static_cast<uint8_t*>(value) = *item.value.data;
+  } else if (item.status == kItemValue) {
+    item.column->converter->Extract(item.value, static_cast<uint8_t*>(value));
+  }
+  *length = item.value.length;
+  *status = item.status;
+  ConsumeItem(item);
+  return DBERR_NONE;
+}
+
+DBResult DSEXTRACT::ReadNextItemInPlace(const uint8_t** data, uint32_t* length, uint32_t* status) {
+  if (failure_ != DBERR_NONE) return failure_;
+  if (data == nullptr || length == nullptr || status == nullptr) return DBERR_INVALIDPARAM;
+  if (phase_ == Phase::kExhausted) return DBERR_EOF;
+  if (phase_ != Phase::kRows) return DBERR_NA;
+  Item item;
+  DBResult result = PeekItem(&item);
+  if (result != DBERR_NONE) return result;
+  *data = item.value.data;
+  *length = item.value.length;
+  *status = item.status;
+  ConsumeItem(item);
+  return DBERR_NONE;
+}
+
+}  // namespace dspacket
