@@ -1,0 +1,151 @@
+// LIKE pattern compiler and matcher.
+//
+// Format notes: a pattern compiles to steps plus the fixed length, the number of text characters
+// every match consumes outside "%". The slack (text length - fixed length) is what the "%"s may
+// take. A "%" is folded into the find step of the ordinary character behind it (with any "_"
+// run between them as a skip step just before the find); the other ordinary characters form
+// compare runs. When characters follow the last "%", an end check right after the last find (or
+// at the start) demands that all slack be used by then.
+//
+// Matching takes the earliest occurrence at each find. When the rest of the pattern fails
+// before it reaches another find step, the find gives one more character to its "%" and
+// searches again; once the rest has reached a later find step, moving this one cannot help
+// (the later "%" absorbs any shift), so the match fails at once. This keeps patterns with
+// several "%" linear in practice.
+#include "tableengine/likematch.h"
+
+#include <cstring>
+
+#include "platform/collation.h"
+
+namespace dsengine {
+
+void LikePattern::Compile(std::string_view pattern, bool caseInsensitive, uint32_t locale) {
+  steps_.clear();
+  runs_.clear();
+  fixedLength_ = 0;
+  caseInsensitive_ = caseInsensitive;
+  locale_ = locale;
+  bool afterPercent = false;  // a "%" with nothing but "_" since
+  bool inRun = false;         // the last step is a compare run that may grow
+  size_t pendingSkip = 0;     // "_" not yet written as a skip step
+  size_t lastFind = 0;        // index of the last find step + 1; 0 for none
+  auto flushSkip = [&] {
+    if (pendingSkip == 0) return;
+    Step skip{kSkip};
+    skip.count = static_cast<uint32_t>(pendingSkip);
+    steps_.push_back(skip);
+    pendingSkip = 0;
+  };
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '%') {
+      flushSkip();
+      inRun = false;
+      afterPercent = true;
+      continue;
+    }
+    if (c == '_') {
+      inRun = false;
+      ++pendingSkip;
+      ++fixedLength_;
+      continue;
+    }
+    if (c == '\\' && i + 1 < pattern.size()) c = pattern[++i];
+    ++fixedLength_;
+    flushSkip();
+    if (afterPercent) {
+      Step find{kFind};
+      find.c = c;
+      find.upper = caseInsensitive ? platform::ToUpper(c) : c;
+      find.lower = caseInsensitive ? platform::ToLower(c) : c;
+      steps_.push_back(find);
+      lastFind = steps_.size();
+      afterPercent = false;
+      inRun = false;
+      continue;
+    }
+    if (!inRun) {
+      Step run{kCompare};
+      run.start = static_cast<uint32_t>(runs_.size());
+      steps_.push_back(run);
+      inRun = true;
+    }
+    runs_ += c;
+    ++steps_.back().count;
+  }
+  flushSkip();
+  // A pattern that ends in "%" (possibly followed by "_" only) leaves its slack to that "%".
+  if (!afterPercent) steps_.insert(steps_.begin() + lastFind, Step{kEndCheck});
+  steps_.push_back(Step{kSuccess});
+}
+
+bool LikePattern::CompareRun(const Step& step, const char* text) const {
+  const char* run = runs_.data() + step.start;
+  if (!caseInsensitive_) return std::memcmp(text, run, step.count) == 0;
+  int n = static_cast<int>(step.count);
+  return platform::Compare(locale_, platform::kNormIgnoreCase, text, n, run, n) ==
+         platform::kCompareEqual;
+}
+
+bool LikePattern::IsFindChar(const Step& step, char c) const {
+  return c == step.c || c == step.upper || c == step.lower;
+}
+
+LikePattern::Outcome LikePattern::Run(size_t s, const char* text, size_t length, size_t pos,
+                                      size_t slack) const {
+  bool passedFind = false;
+  const Outcome failed = kFailed;
+  for (;; ++s) {
+    const Step& step = steps_[s];
+    switch (step.kind) {
+      case kCompare:
+        if (pos + step.count > length || !CompareRun(step, text + pos))
+          return passedFind ? kFailedAfterFind : failed;
+        pos += step.count;
+        break;
+      case kSkip:
+        if (pos + step.count > length) return passedFind ? kFailedAfterFind : failed;
+        pos += step.count;
+        break;
+      case kEndCheck:
+        if (slack != 0) return passedFind ? kFailedAfterFind : failed;
+        break;
+      case kSuccess:
+        return kMatched;
+      case kFind: {
+        passedFind = true;
+        size_t from = pos;
+        for (;;) {
+          size_t limit = from + slack + 1;
+          if (limit > length) limit = length;
+          size_t found = from;
+          while (found < limit && !IsFindChar(step, text[found])) ++found;
+          if (found >= limit) return kFailedAfterFind;
+          slack -= found - from;
+          pos = found + 1;
+          if (slack == 0) break;
+          Outcome rest = Run(s + 1, text, length, pos, slack);
+          if (rest != kFailed) return rest;
+          --slack;  // one more character for "%"
+          from = found + 1;
+        }
+        break;
+      }
+    }
+  }
+}
+
+bool LikePattern::Match(const char* text, size_t length) const {
+  if (steps_.empty() || length < fixedLength_) return false;
+  return Run(0, text, length, 0, length - fixedLength_) == kMatched;
+}
+
+bool LikeMatch(std::string_view pattern, std::string_view text, bool caseInsensitive,
+               uint32_t locale) {
+  LikePattern compiled;
+  compiled.Compile(pattern, caseInsensitive, locale);
+  return compiled.Match(text.data(), text.size());
+}
+
+}  // namespace dsengine
