@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "datapacket/bytearray.h"
 #include "datapacket/packetformat.h"
+#include "datapacket/packetwalk.h"
 
 namespace dspacket::testing {
 
@@ -53,5 +56,39 @@ inline DSColumnDesc Col(const char* name, uint32_t type, uint16_t attributes = 0
 inline std::vector<uint8_t> ToVector(const ByteArray& a) {
   return std::vector<uint8_t>(a.data(), a.data() + a.size());
 }
+
+inline std::string Hex(std::span<const uint8_t> bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (uint8_t c : bytes) {
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
+// Records a packet walk as readable lines, one per column, parameter, level end and item.
+class Recorder : public PacketVisitor {
+ public:
+  void Column(uint32_t depth, const DSColumnDesc& c) override {
+    lines.push_back("col " + std::to_string(depth) + " " + c.name + " " + Word(c.fieldType) + " " +
+                    std::to_string(c.attributes));
+  }
+  void Parameter(uint32_t depth, bool table, const char* name, uint32_t type,
+                 std::span<const uint8_t> value) override {
+    lines.push_back(std::string(table ? "tparam " : "fparam ") + std::to_string(depth) + " " +
+                    name + " " + Word(type) + " " + Hex(value));
+  }
+  void LevelEnd(uint32_t depth) override { lines.push_back("end " + std::to_string(depth)); }
+  void Item(uint32_t status, std::span<const uint8_t> value) override {
+    lines.push_back("item " + std::to_string(status) + " " + Hex(value));
+  }
+  static std::string Word(uint32_t w) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%08x", w);
+    return buf;
+  }
+  std::vector<std::string> lines;
+};
 
 }  // namespace dspacket::testing
