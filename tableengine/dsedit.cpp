@@ -73,7 +73,9 @@ void DSBASE::RollBackReplace(size_t done, uint32_t oldRec, uint32_t newRec,
   for (size_t j = 0; j < done; ++j) {
     DSIDX& idx = *indexes_[j];
     idx.RemoveRecord(newRec);
-    if (oldPositions[j] != 0) idx.PutBackAt(oldPositions[j], oldRec);
+    // Indexes that never held the old record (filtered) or kept it (change index) are done.
+    if (oldPositions[j] != 0 && idx.FindPosition(oldRec) == 0)
+      idx.PutBackAt(oldPositions[j], oldRec);
   }
 }
 
