@@ -202,7 +202,9 @@ class RoundTrip {
     expected_.push_back("item 0 " + Hex({reinterpret_cast<const uint8_t*>(&count), 4}));
     if (count & kNestedNotFetched) return;
     for (uint32_t r = 0; r < count; ++r) WriteRow(*c.nested, depth + 1);
-    if (pending) ASSERT_EQ(w_.CloseNestedRows(), 0);
+    if (pending) {
+      ASSERT_EQ(w_.CloseNestedRows(), 0);
+    }
   }
 
   void WriteValue(uint32_t type) {
