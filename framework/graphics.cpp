@@ -311,7 +311,11 @@ void TCanvas::Require(unsigned state) {
     HGDIOBJ old = SelectObject(dc, pen_.Handle());
     if (!original_pen_) original_pen_ = old;
     pen_.selected_in_ = this;
-    SetROP2(dc, pen_.Mode() + 1);  // R2_BLACK is 1, in the order of TPenMode
+    static constexpr int kRop2[] = {R2_BLACK,       R2_WHITE,      R2_NOP,         R2_NOT,
+                                    R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
+                                    R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
+                                    R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
+    SetROP2(dc, kRop2[pen_.Mode()]);
   }
   if (missing & kBrushValid) {
     HGDIOBJ old = SelectObject(dc, brush_.Handle());
