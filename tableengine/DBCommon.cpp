@@ -134,7 +134,7 @@ TExprParser::TExprParser(const IExprDataSet& dataSet, std::string_view text,
       parserOptions_(parserOptions),
       dependencies_(dependencies),
       decimalSeparator_(decimalSeparator),
-      filter_(dataSet, filterOptions, parserOptions, fieldName, decimalSeparator) {
+      filter_(filterOptions, parserOptions, fieldName, decimalSeparator) {
   if (!NextToken()) return;
   TExprNode* root = ParseExpr();
   if (!root) return;

@@ -90,8 +90,8 @@ struct TExprNode {
 // Owns the nodes of one parse and writes the canonical expression.
 class TFilterExpr {
  public:
-  TFilterExpr(const IExprDataSet& dataSet, TFilterOptions filterOptions,
-              TParserOptions parserOptions, std::string_view fieldName, char decimalSeparator);
+  TFilterExpr(TFilterOptions filterOptions, TParserOptions parserOptions,
+              std::string_view fieldName, char decimalSeparator);
 
   TExprNode* NewNode(TExprNodeKind kind, uint32_t op, std::string value, TExprNode* left,
                      TExprNode* right);
@@ -111,7 +111,6 @@ class TFilterExpr {
   bool WriteComparison(const TExprNode* node, uint16_t& offset);
   bool WriteList(const std::vector<TExprNode*>& items, uint16_t& first);
 
-  const IExprDataSet& dataSet_;
   TFilterOptions filterOptions_;
   TParserOptions parserOptions_;
   std::string fieldName_;

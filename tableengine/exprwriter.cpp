@@ -53,11 +53,9 @@ void PutLE(uint8_t* p, uint64_t v, int bytes) {
 
 }  // namespace
 
-TFilterExpr::TFilterExpr(const IExprDataSet& dataSet, TFilterOptions filterOptions,
-                         TParserOptions parserOptions, std::string_view fieldName,
-                         char decimalSeparator)
-    : dataSet_(dataSet),
-      filterOptions_(filterOptions),
+TFilterExpr::TFilterExpr(TFilterOptions filterOptions, TParserOptions parserOptions,
+                         std::string_view fieldName, char decimalSeparator)
+    : filterOptions_(filterOptions),
       parserOptions_(parserOptions),
       fieldName_(fieldName),
       decimalSeparator_(decimalSeparator) {}
