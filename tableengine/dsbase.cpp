@@ -240,6 +240,25 @@ DBResult DSBASE::WriteRecord(uint32_t rec, const uint8_t* record) {
   return DBERR_NONE;
 }
 
+DBResult DSBASE::AppendStoredRecord(const uint8_t* record, uint8_t attribute, uint32_t* rec) {
+  platform::LockScope guard(lock_);
+  if (!created_ || record == nullptr) return DBERR_INVALIDPARAM;
+  if (DBResult st = EnsureSlot()) return st;
+  const uint32_t r = nextRec_++;
+  WriteRecord(r, record);
+  attrs_[r - 1] = attribute;
+  if ((attribute & kRecInvisible) == 0) ++live_;
+  if (rec) *rec = r;
+  return DBERR_NONE;
+}
+
+DBResult DSBASE::RebuildIndexes() {
+  platform::LockScope guard(lock_);
+  for (auto& idx : indexes_)
+    if (DBResult st = idx->Build(nullptr)) return st;
+  return DBERR_NONE;
+}
+
 void DSBASE::ClearSlot(uint32_t rec) {
   const size_t fc = fields_.size();
   for (size_t f = 0; f < fc; ++f) {

@@ -140,6 +140,16 @@ class DSBASE : public IDSBase {
   // Makes room for one more slot (grows by kSlotGrowth); 9473 leaves the table unchanged.
   DBResult EnsureSlot();
   void SetAttribute(uint32_t rec, uint8_t attr) { attrs_[rec - 1] = attr; }
+  // Slots that indexes take: visible ones, or every slot of a delta table (it logs nothing).
+  bool Indexable(uint32_t rec) const { return deltaMode_ || Visible(rec); }
+
+  // ---- Loading (packet import) ----
+  // Stores a record version as loaded, with its attribute byte, in the next slot; counts it as
+  // live when neither deleted, superseded nor hidden. Indexes are not touched: call RebuildIndexes
+  // once all records and the log are in. 9473 when the store cannot grow.
+  DBResult AppendStoredRecord(const uint8_t* record, uint8_t attribute, uint32_t* rec);
+  // Rebuilds every index from the store (the change index from the log).
+  DBResult RebuildIndexes();
 
   // ---- Flat record buffers (cursor operations) ----
   // Every field blank with null flag 2 and zero value bytes.
@@ -203,7 +213,11 @@ class DSBASE : public IDSBase {
   void SetDisableInserts(bool v) { disableInserts_ = v; }
   void SetDisableDeletes(bool v) { disableDeletes_ = v; }
   bool DeltaMode() const { return deltaMode_; }
-  void SetDeltaMode(bool v) { deltaMode_ = v; }
+  // A delta table logs no changes and refuses inserts and deletes.
+  void SetDeltaMode(bool v) {
+    deltaMode_ = v;
+    if (v) logChanges_ = false;
+  }
   void SetStoredParamCount(uint32_t n) { storedParams_ = n; }
   void SetCalcFieldsCallback(CalcFieldsFn fn, void* context);
   // Adds a record constraint; `message` becomes the text of status 11950 when it fails.

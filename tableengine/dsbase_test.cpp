@@ -243,6 +243,27 @@ TEST(ErrorText, KnownCodesGiveTheirTextUnknownGive8712) {
   EXPECT_STREQ(text, "");
 }
 
+TEST(Loading, StoredRecordsKeepAttributesAndIndexesFollowOnRebuild) {
+  auto t = MakeLyricsTable();
+  const uint8_t attrs[] = {0, dsRecSuperseded, dsRecModified, dsRecInserted | dsRecDeleted,
+                           dsRecInserted | dsRecHidden};
+  for (uint8_t a : attrs) {
+    uint32_t rec;
+    ASSERT_EQ(t->AppendStoredRecord(Rec(*t).Str(kArtist, "x").data(), a, &rec), DBERR_NONE);
+    EXPECT_EQ(t->Attribute(rec), a);
+  }
+  EXPECT_EQ(t->NextRecordNumber(), 6u);
+  EXPECT_EQ(t->LiveCount(), 2u) << "hidden slots are not live either";
+  t->MutableLog().Append(4, 0, kChangeDelete);
+  ASSERT_EQ(t->RebuildIndexes(), DBERR_NONE);
+  EXPECT_EQ(Order(*t->DefaultIndex()), (std::vector<uint32_t>{1, 3}));
+  EXPECT_EQ(Order(*t->ChangeIndex()), (std::vector<uint32_t>{4}));
+  t->SetDeltaMode(true);
+  EXPECT_FALSE(t->LoggingOn());
+  ASSERT_EQ(t->RebuildIndexes(), DBERR_NONE);
+  EXPECT_EQ(t->DefaultIndex()->Count(), 5u) << "a delta table indexes every slot";
+}
+
 // ---- Blobs ----
 
 TEST(Blobs, WriteReadAndEmptyMemoIsBlank) {

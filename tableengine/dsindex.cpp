@@ -237,7 +237,7 @@ DBResult DSIDX::Build(const DSIDX* source) {
       st = take(source->RecordAt(p));
   } else {
     for (uint32_t rec = 1; rec < table_.NextRecordNumber() && st == DBERR_NONE; ++rec)
-      if (table_.Visible(rec)) st = take(rec);
+      if (table_.Indexable(rec)) st = take(rec);
   }
   if (st == DBERR_NONE && sortAfter) {
     SortPositions();
