@@ -60,7 +60,8 @@ DBResult DSBASE::CreateIndex(const IndexDescriptor* desc) {
   if (d.name[0] == 0) memcpy(d.name, kDefaultIndexName, sizeof kDefaultIndexName);
   DSIDX* existing = nullptr;
   if (FindIndex(d.name, &existing) != DBERR_NONE) {
-    auto idx = std::make_unique<DSIDX>(*this, kIndexOrdinary);
+    std::unique_ptr<DSIDX> idx(new (std::nothrow) DSIDX(*this, kIndexOrdinary));
+    if (!idx) return DBERR_NOMEMORY;
     if (DBResult st = idx->SetDescriptor(d)) return st;
     if (DBResult st = idx->Build(nullptr)) return st;
     return RegisterIndex(std::move(idx)) ? DBERR_NONE : DBERR_NOMEMORY;
@@ -125,7 +126,8 @@ DBResult DSBASE::SortOnFields(DSIDX** cursorIndex, uint32_t count, const uint32_
   DSIDX* source = FindSourceIndex(d, inPlace ? current : nullptr);
   if (inPlace) return current->RebuildInPlace(d, source);
 
-  auto idx = std::make_unique<DSIDX>(*this, kIndexOrdinary);
+  std::unique_ptr<DSIDX> idx(new (std::nothrow) DSIDX(*this, kIndexOrdinary));
+  if (!idx) return DBERR_NOMEMORY;
   if (DBResult st = idx->SetDescriptor(d)) return st;
   idx->SetTemporary(true);
   if (DBResult st = idx->Build(source)) return st;

@@ -1,11 +1,12 @@
 // Key comparers by engine type. Each compares two non-blank values of one key field; DSIDX puts
 // blanks first and applies the descending flag.
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "platform/collation.h"
 #include "tableengine/dsbcd.h"
 #include "tableengine/dsindex.h"
-#include "tableengine/dslayout.h"
 #include "tableengine/fielddesc.h"
 
 namespace dsengine {
@@ -52,9 +53,18 @@ int FLDVarBytes(const KeyField& k, const uint8_t* a, const uint8_t* b) {
 
 int FLDUniCode(const KeyField& k, const uint8_t* a, const uint8_t* b) {
   const uint32_t alen = CountedLength(k, a) / 2, blen = CountedLength(k, b) / 2;
-  char16_t wa[(kMaxFieldLength + 1) / 2], wb[(kMaxFieldLength + 1) / 2];
-  memcpy(wa, a + 2, alen * 2);
-  memcpy(wb, b + 2, blen * 2);
+  // Column slots of a wide string have even lengths, so the characters are aligned; copy only
+  // when they are not.
+  auto chars = [](const uint8_t* v, uint32_t n, std::u16string& copy) -> const char16_t* {
+    if (reinterpret_cast<uintptr_t>(v) % alignof(char16_t) == 0)
+      return reinterpret_cast<const char16_t*>(v);
+    copy.assign(n, u'\0');
+    memcpy(copy.data(), v, n * 2);
+    return copy.data();
+  };
+  std::u16string ca, cb;
+  const char16_t* wa = chars(a + 2, alen, ca);
+  const char16_t* wb = chars(b + 2, blen, cb);
   return platform::CompareWide(k.lcid, k.cmpFlags, wa, int(alen), wb, int(blen)) -
          platform::kCompareEqual;
 }
