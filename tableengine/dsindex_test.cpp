@@ -137,6 +137,24 @@ TEST(IndexOrder, NumericComparersFollowTheEngineType) {
   }
 }
 
+TEST(IndexOrder, WideStringsCompareTheirCountedCharacters) {
+  auto t = MakeTable({MakeField("W", fldUNICODE, fldstUNICODE, 20)});
+  ASSERT_TRUE(t);
+  for (const std::u16string& s :
+       {std::u16string(u"beta"), std::u16string(u"Alpha"), std::u16string(u"alpha")}) {
+    uint8_t v[22] = {};
+    v[0] = uint8_t(s.size() * 2);
+    memcpy(v + 2, s.data(), s.size() * 2);
+    Rec r(*t);
+    ASSERT_EQ(t->PutField(r.data(), 1, v), DBERR_NONE);
+    uint32_t rec;
+    ASSERT_EQ(t->InsertRecord(r.data(), nullptr, 0, &rec), DBERR_NONE);
+  }
+  DSIDX* idx = SortOn(*t, {1});
+  EXPECT_EQ(idx->RecordAt(3), 1u) << "beta after both alphas";
+  EXPECT_NE(idx->CompareRecords(2, 3), 0);
+}
+
 TEST(IndexOrder, PackedDecimalsCompareBySignThenValue) {
   auto t = MakeTable({MakeField("N", fldBCD, 0, 6)});
   t->SetAutoIncValue(1);
