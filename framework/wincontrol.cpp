@@ -182,7 +182,25 @@ POINT TWinControl::ClientOrigin() {
   return p;
 }
 
-void TWinControl::SetClientSize(int width, int height) { TControl::SetClientSize(width, height); }
+// The frame (window size minus client size) is added to the wanted client size.
+void TWinControl::SetClientSize(int width, int height) {
+  int frame_w, frame_h;
+  if (handle_) {
+    RECT w, c;
+    GetWindowRect(handle_, &w);
+    GetClientRect(handle_, &c);
+    frame_w = (w.right - w.left) - c.right;
+    frame_h = (w.bottom - w.top) - c.bottom;
+  } else {
+    TCreateParams p;
+    CreateParams(p);
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, p.Style, FALSE, p.ExStyle);
+    frame_w = frame.right - frame.left;
+    frame_h = frame.bottom - frame.top;
+  }
+  SetBounds(Left(), Top(), width + frame_w, height + frame_h);
+}
 
 bool TWinControl::Showing() const {
   if (handle_) return IsWindowVisible(handle_);
@@ -397,6 +415,18 @@ void TWinControl::WndProc(TMessage& m) {
       }
       return;
     }
+    case WM_NCCALCSIZE:
+      if (bevel_kind_ != bkNone) {
+        BevelNcCalcSize(m);
+        return;
+      }
+      break;
+    case WM_NCPAINT:
+      if (bevel_kind_ != bkNone) {
+        BevelNcPaint(m);
+        return;
+      }
+      break;
     case WM_WINDOWPOSCHANGED: {
       DefaultHandler(m);
       auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
@@ -423,6 +453,15 @@ void TWinControl::WndProc(TMessage& m) {
     case CM_COLORCHANGED:
       for (TControl* c : controls_) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
       break;
+    case CM_DIALOGKEY:
+      // Offered to every child (default and cancel buttons take Enter and Esc).
+      for (TControl* c : controls_)
+        if (dynamic_cast<TWinControl*>(c) && c->Perform(CM_DIALOGKEY, m.WParam, m.LParam)) {
+          m.Result = 1;
+          return;
+        }
+      m.Result = 0;
+      return;
   }
   TControl::WndProc(m);
 }

@@ -11,6 +11,10 @@
 
 namespace framework {
 
+// Bevels drawn in the non-client area of a windowed control (edits, combo boxes, memos).
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+enum TBevelKind { bkNone, bkTile, bkSoft, bkFlat };
+
 struct TCreateParams {
   std::string Caption;
   DWORD Style = 0;
@@ -77,6 +81,17 @@ class TWinControl : public TControl {
 
   void Loaded() override;
 
+  // Non-client bevel: with a BevelKind other than bkNone, BevelWidth pixels per cut that is not
+  // bvNone are taken from each side of the client area and drawn with DrawEdge.
+  TBevelCut BevelInner() const { return bevel_inner_; }
+  TBevelCut BevelOuter() const { return bevel_outer_; }
+  TBevelKind BevelKind() const { return bevel_kind_; }
+  int BevelWidth() const { return bevel_width_; }
+  void SetBevelInner(TBevelCut cut);
+  void SetBevelOuter(TBevelCut cut);
+  void SetBevelKind(TBevelKind kind);
+  void SetBevelWidth(int width);
+
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
   TKeyEvent OnKeyDown;
@@ -126,6 +141,15 @@ class TWinControl : public TControl {
   void RouteMouse(TMessage& m);
   void UpdateMouseControl(TControl* target);
   std::vector<TWinControl*> WindowedChildren();
+  int BevelEdgeSize() const;
+  void BevelNcCalcSize(TMessage& m);
+  void BevelNcPaint(TMessage& m);
+  void BevelChanged();
+
+  TBevelCut bevel_inner_ = bvRaised;
+  TBevelCut bevel_outer_ = bvLowered;
+  TBevelKind bevel_kind_ = bkNone;
+  int bevel_width_ = 1;
 
   std::vector<TControl*> controls_;
   int tab_order_ = -1;  // -1 until inserted into a parent

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "framework/application.h"
+#include "framework/gdiobjects.h"
 #include "framework/wincontrol.h"
 
 namespace framework {
@@ -21,7 +22,6 @@ std::unordered_map<HWND, TWinControl*>& WindowMap() {
   return map;
 }
 TWinControl* g_creating = nullptr;  // bound to the first window that sends a message
-int g_live_windows = 0;
 
 WNDPROC ClassDefaultProc(HWND wnd) {
   char name[256];
@@ -39,7 +39,7 @@ void UnbindWindow(HWND wnd) {
   if (it == WindowMap().end()) return;
   it->second->handle_ = nullptr;
   WindowMap().erase(it);
-  --g_live_windows;
+  HandleDestroyed(HandleKind::Window);
 }
 
 WNDPROC RegisterFrameworkClass(const std::string& name, const char* system_class, UINT style) {
@@ -89,7 +89,7 @@ TWinControl* ControlOfWindow(HWND wnd) {
   return it == WindowMap().end() ? nullptr : it->second;
 }
 
-int LiveWindowCount() { return g_live_windows; }
+int LiveWindowCount() { return static_cast<int>(LiveHandles(HandleKind::Window)); }
 
 LRESULT CALLBACK FrameworkWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   TWinControl* control = ControlOfWindow(wnd);
@@ -99,7 +99,7 @@ LRESULT CALLBACK FrameworkWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lpar
     g_creating = nullptr;
     control->handle_ = wnd;
     WindowMap()[wnd] = control;
-    ++g_live_windows;
+    HandleCreated(HandleKind::Window);
   }
   TMessage m{msg, wparam, lparam, 0};
   try {

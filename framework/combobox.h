@@ -1,0 +1,57 @@
+// TComboBox: the COMBOBOX window as a drop-down edit (csDropDown) or a drop-down list without
+// typing (csDropDownList). Items are kept by the object and given to each new window.
+// Setting ItemIndex by program does not fire OnChange; choosing an item (or typing in a
+// csDropDown box) does. UI thread only.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/wincontrol.h"
+
+namespace framework {
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+
+class TComboBox : public TWinControl {
+ public:
+  DZ_CLASS(TComboBox, TWinControl)
+  explicit TComboBox(TComponent* owner);
+
+  TComboBoxStyle Style() const { return style_; }
+  void SetStyle(TComboBoxStyle style);
+  int ItemHeight() const { return item_height_; }
+  void SetItemHeight(int height);
+  int DropDownCount = 8;
+
+  const std::vector<std::string>& Items() const { return items_; }
+  void SetItems(const std::vector<std::string>& items);
+  void AddItem(const std::string& item);
+  void ClearItems();
+
+  // -1: nothing selected.
+  int ItemIndex();
+  void SetItemIndex(int index);
+  std::string Text() override;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWindowDone() override;
+  void DestroyWindowBegin() override;
+  void WndProc(TMessage& message) override;
+  bool PaintsItself() const override { return false; }
+  void BoundsChanged() override;
+
+ private:
+  int DroppedHeight() const;
+
+  TComboBoxStyle style_ = csDropDown;
+  int item_height_ = 0;  // 0: the window's own
+  std::vector<std::string> items_;
+  int item_index_ = -1;
+};
+
+}  // namespace framework
