@@ -52,8 +52,9 @@ BitmapHandle MaskFor(const TBitmap& image, const TBitmap* mask) {
 
 }  // namespace
 
-TImageList::TImageList(int width, int height)
-    : width_(std::clamp(width, 1, kMaxBitmapDimension)),
+TImageList::TImageList(TComponent* owner, int width, int height)
+    : TComponent(owner),
+      width_(std::clamp(width, 1, kMaxBitmapDimension)),
       height_(std::clamp(height, 1, kMaxBitmapDimension)) {}
 
 TImageList::~TImageList() {

@@ -1,6 +1,6 @@
 // TImageList: equally sized images with masks in one comctl32 image list, drawn normally or in
 // the disabled (embossed grey) style. Used by menus, bitmap buttons, tool bars and the skin
-// engine. UI thread only; owns its HIMAGELIST.
+// engine. UI thread only; owns its HIMAGELIST; a component, freed by its owner or explicitly.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "framework/bitmap.h"
+#include "framework/component.h"
 #include "framework/graphics.h"
 
 namespace framework {
@@ -17,10 +18,11 @@ namespace framework {
 enum TDrawingStyle { dsFocus, dsSelected, dsNormal, dsTransparent };
 enum TImageType { itImage, itMask };
 
-class TImageList {
+class TImageList : public TComponent {
  public:
-  explicit TImageList(int width = 16, int height = 16);
-  ~TImageList();
+  DZ_CLASS(TImageList, TComponent)
+  explicit TImageList(TComponent* owner = nullptr, int width = 16, int height = 16);
+  ~TImageList() override;
   TImageList(const TImageList&) = delete;
   TImageList& operator=(const TImageList&) = delete;
 

@@ -50,7 +50,7 @@ TEST(ImageListTest, MaskedImagesLeaveTheDestinationWhereTheMaskColourWas) {
 }
 
 TEST(ImageListTest, AWideStripAddsOneImagePerWidth) {
-  TImageList list(16, 16);
+  TImageList list(nullptr, 16, 16);
   TBitmap strip;
   strip.SetSize(48, 16);
   Fill(strip, clFuchsia, RECT{0, 0, 48, 16});
