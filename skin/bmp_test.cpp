@@ -110,6 +110,20 @@ TEST(BmpDecode, ThirtyTwoBitPlainAndBitFields) {
   EXPECT_EQ(fields.Pixel(0, 0), MakeColor(0x30, 0x20, 0x10));
 }
 
+TEST(BmpDecode, LargerHeadersCarryTheirOwnMasks) {
+  // A 108-byte (version 4) header: masks at offset 40 inside it, colour space data after.
+  BmpBuilder b;
+  const uint32_t pixelOffset = 14 + 108;
+  b.U8('B'), b.U8('M'), b.U32(pixelOffset + 4), b.U32(0), b.U32(pixelOffset);
+  b.U32(108), b.U32(1), b.U32(uint32_t(-1)), b.U16(1), b.U16(32), b.U32(3), b.U32(4);
+  b.U32(0), b.U32(0), b.U32(0), b.U32(0);
+  b.U32(0x0000FF00), b.U32(0x00FF0000), b.U32(0xFF000000), b.U32(0x000000FF);  // R G B A
+  b.bytes.resize(pixelOffset, 0);
+  b.U32(0x30201000);  // red 0x10, green 0x20, blue 0x30
+  SkinImage img = Decode(b.bytes);
+  EXPECT_EQ(img.Pixel(0, 0), MakeColor(0x10, 0x20, 0x30));
+}
+
 TEST(BmpDecode, CoreHeaderWithThreeByteColourTable) {
   BmpBuilder b;
   const uint32_t pixelOffset = 14 + 12 + 6;

@@ -242,6 +242,17 @@ TEST(ResFileCorrupt, OverlappingRecordsReusingOneBigValueHitTheLimit) {
   EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kTooMuchData);
 }
 
+TEST(ResFileCorrupt, ChainLongerThanTheRecordLimitFails) {
+  ResBuilder f;
+  const uint32_t count = uint32_t(kMaxResourceRecords);  // plus the end marker: one too many
+  for (uint32_t i = 0; i < count; ++i) f.Record("X", 9, 0, 0, 24 + (i + 1) * 77);
+  f.Record("", 0, 0, 0, 0);
+  Tsk2SkinFileReader r;
+  EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kTooManyRecords);
+  f.Put32(24 + (count - 1) * 77 + 73, 0);  // end one record earlier: within the limit
+  EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kOk);
+}
+
 TEST(ResFileCorrupt, EveryTruncationFailsCleanly) {
   std::vector<uint8_t> file;
   std::string error;

@@ -94,6 +94,16 @@ TEST_F(SkinReaderTest, OpenerThatRaisesLeavesNoSkinAndNoNotification) {
   EXPECT_EQ(reader.SkinColor(kFormColor), -1);
 }
 
+TEST_F(SkinReaderTest, EndMarkerOnlyGivesAReadySkinWithEveryKeyMissing) {
+  UseEntries({});
+  ZizoSkinReader reader(Opener(), path_, "");
+  EXPECT_TRUE(reader.Ready());
+  for (int i = 0; i < kColorKeyCount; ++i) EXPECT_EQ(reader.SkinColor(i), -1);
+  for (int i = 0; i < kBitmapKeyCount; ++i) EXPECT_EQ(reader.SkinBitmap(i), nullptr);
+  for (int i = 0; i < kMetricKeyCount; ++i) EXPECT_EQ(reader.SkinMetric(i), -1);
+  for (int i = 0; i < kFlagKeyCount; ++i) EXPECT_EQ(reader.SkinFlag(i), 0);
+}
+
 TEST_F(SkinReaderTest, TrackBarTransparentPixelsBecomeTheFormColour) {
   SkinImage track(3, 2, kMagenta);
   track.SetPixel(1, 0, MakeColor(1, 2, 3));
