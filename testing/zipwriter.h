@@ -45,7 +45,7 @@ class ZipCipher {
     return crc;
   }
   uint8_t Stream() const {
-    uint16_t t = static_cast<uint16_t>(k2_ | 2);
+    uint32_t t = (k2_ | 2) & 0xFFFF;
     return static_cast<uint8_t>((t * (t ^ 1)) >> 8);
   }
   void Update(uint8_t p) {
