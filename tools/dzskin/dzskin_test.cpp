@@ -3,6 +3,7 @@
 // 84 keys, frame layouts, reproducible bytes).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -203,7 +204,7 @@ class DzSkinCli : public testing::Test {
     skin::SkinImage button(9, 5, skin::MakeColor(255, 0, 255));
     button.SetPixel(4, 2, skin::MakeColor(10, 20, 30));
     WriteAll(dir_ / "skin" / "SKIN2_BUTTON.bmp", skin::EncodeBmp24(button));
-    WriteAll(dir_ / "skin" / "SKIN2_TRACKBAR.bmp", skin::EncodeBmp24(button));
+    WriteAll(dir_ / "skin" / "skin2_trackbar.BMP", skin::EncodeBmp24(button));  // any case
     const std::string values =
         "SKIN2_TRANSCOLOR=$FF00FF\nSKIN2_FORMCOLOR=$DCE4EE\nSKIN2_TITLEFIVESECT=1\n"
         "SKIN2_TITLEBARBUTTONPOSX=6\n";

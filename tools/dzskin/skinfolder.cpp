@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "skin/bmp.h"
+#include "skin/resfile.h"
 #include "skin/skinkeys.h"
 
 namespace dzskin {
@@ -49,6 +50,13 @@ bool ReadFile(const std::filesystem::path& path, std::vector<uint8_t>& data) {
   if (!in) return false;
   data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();
+}
+
+int FindKeyIgnoringCase(const std::string& name) {
+  for (int k = 0; k < skin::kSkinKeyCount; ++k) {
+    if (skin::SameName(name, skin::kSkinKeyNames[k])) return k;
+  }
+  return -1;
 }
 
 int KeyOrder(const skin::ResourceEntry& e) {
@@ -148,7 +156,9 @@ bool ReadSkinFolder(const std::string& dir, std::vector<skin::ResourceEntry>& en
       haveValues = true;
       continue;
     }
-    const int key = path.extension() == ".bmp" ? skin::FindKey(path.stem().string()) : -1;
+    const int key = skin::SameName(path.extension().string(), ".bmp")
+                        ? FindKeyIgnoringCase(path.stem().string())
+                        : -1;
     if (key < 0 || skin::GroupOfKey(key) != skin::SkinGroup::Bitmap) {
       warnings.push_back(file + ": not a bitmap key's BMP or values.txt; left out");
       continue;
@@ -164,7 +174,7 @@ bool ReadSkinFolder(const std::string& dir, std::vector<skin::ResourceEntry>& en
       error = path.string() + ": " + skin::BmpStatusText(s);
       return false;
     }
-    bitmaps.push_back(skin::BitmapEntry(path.stem().string(), std::move(bmp)));
+    bitmaps.push_back(skin::BitmapEntry(skin::kSkinKeyNames[key], std::move(bmp)));
   }
   if (!haveValues) warnings.push_back("no values.txt: the skin has no colours, metrics or flags");
   auto byKey = [](const skin::ResourceEntry& a, const skin::ResourceEntry& b) {

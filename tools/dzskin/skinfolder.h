@@ -1,7 +1,7 @@
 // Turns a skin source folder into the entries of a skin resource file (for `dzskin build`):
-// one BMP per bitmap key, named after the key ("SKIN2_BUTTON.bmp"), and values.txt with
-// KEY=value lines. Colour keys take "$RRGGBB" or a decimal colour reference, metric keys a
-// decimal integer, flag keys 0-255; any other key is stored as a string. Blank lines and
+// one BMP per bitmap key, named after the key ("SKIN2_BUTTON.bmp"; letter case ignored), and
+// values.txt with KEY=value lines. Colour keys take "$RRGGBB" or a decimal colour reference, metric
+// keys a decimal integer, flag keys 0-255; any other key is stored as a string. Blank lines and
 // lines starting with '#' or ';' are ignored. Stateless.
 #pragma once
 
