@@ -1,0 +1,199 @@
+// Filtered indexes: views made by cursors from parsed filters, kept up to date with changes made
+// through another cursor; handles, dropping, failed adds and the sizing rule.
+#include "tableengine/dsfilter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tableengine/DBCommon.h"
+#include "tableengine/dstesting.h"
+
+namespace dsengine {
+namespace {
+
+using namespace testing;
+
+const db::TExprFieldList& LyricsFieldList() {
+  static const db::TExprFieldList list("cdsMain",
+                                       {{"Id", "", 1, db::ftAutoInc, 0, db::fkData},
+                                        {"Artist", "", 2, db::ftString, 180, db::fkData},
+                                        {"Album", "", 3, db::ftString, 180, db::fkData},
+                                        {"Title", "", 4, db::ftString, 180, db::fkData},
+                                        {"Lyric", "", 5, db::ftMemo, 0, db::fkData},
+                                        {"SongFileName", "", 6, db::ftString, 500, db::fkData}});
+  return list;
+}
+
+class FilteredViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    table_ = MakeLyricsTable();
+    ASSERT_NE(table_, nullptr);
+    ASSERT_EQ(view_.Attach(table_.get()), DBERR_NONE);
+    ASSERT_EQ(editor_.Attach(table_.get()), DBERR_NONE);
+  }
+  // Adds «text» (case-insensitive, as the lyrics table's filter options) to the view's cursor.
+  DBResult Filter(const std::string& text, uint32_t* handle,
+                  db::TFilterOptions options = db::foCaseInsensitive) {
+    db::TExprParser parser(LyricsFieldList(), text, options);
+    EXPECT_TRUE(parser.Ok()) << parser.Error().message;
+    return view_.AddFilter(parser.FilterData(), parser.DataSize(), handle);
+  }
+  void Insert(const char* artist, const char* title = "t") {
+    Rec r(*table_);
+    if (artist) r.Str(kArtist, artist);
+    r.Str(kTitle, title);
+    ASSERT_EQ(editor_.InsertRecord(r.data()), DBERR_NONE);
+  }
+  // The Artists of the view, in its order.
+  std::vector<std::string> Artists() {
+    std::vector<std::string> out;
+    uint32_t count = 0;
+    EXPECT_EQ(view_.GetRecordCount(&count), DBERR_NONE);
+    Rec r(*table_);
+    for (uint32_t n = 1; n <= count; ++n) {
+      EXPECT_EQ(view_.GetRecordAt(n, r.data(), nullptr, nullptr), DBERR_NONE);
+      out.push_back(r.GetStr(kArtist));
+    }
+    return out;
+  }
+  // Puts the editor on the record whose Artist is `artist`.
+  void EditorTo(const std::string& artist) {
+    editor_.MoveToBOF();
+    Rec r(*table_);
+    while (editor_.MoveRelative(1) == DBERR_NONE) {
+      editor_.GetCurrentRecord(r.data());
+      if (r.GetStr(kArtist) == artist) return;
+    }
+    FAIL() << artist;
+  }
+  void SetArtist(const std::string& from, const char* to) {
+    EditorTo(from);
+    Rec r(*table_);
+    ASSERT_EQ(editor_.GetCurrentRecord(r.data()), DBERR_NONE);
+    if (to)
+      r.Str(kArtist, to);
+    else
+      r.Blank(kArtist);
+    ASSERT_EQ(editor_.ModifyRecord(r.data()), DBERR_NONE);
+  }
+
+  using Names = std::vector<std::string>;
+  std::unique_ptr<DSBASE> table_;
+  DSCursor view_{MakeFilteredIndex};
+  DSCursor editor_{MakeFilteredIndex};
+};
+
+TEST_F(FilteredViewTest, ViewFollowsChangesMadeThroughAnotherCursor) {
+  Insert("Beatles");
+  Insert("Abba");
+  Insert(nullptr);
+  uint32_t handle = 0;
+  ASSERT_EQ(Filter("Artist like 'b%'", &handle), DBERR_NONE);
+  EXPECT_EQ(handle, 1u);
+  EXPECT_EQ(view_.CurrentIndex()->Kind(), kIndexFiltered);
+  EXPECT_EQ(Artists(), Names({"Beatles"}));
+  Insert("bee gees");
+  Insert("Cream");
+  EXPECT_EQ(Artists(), Names({"Beatles", "bee gees"}));
+  SetArtist("Beatles", "Abba II");  // leaves the view
+  EXPECT_EQ(Artists(), Names({"bee gees"}));
+  SetArtist("Cream", "Blur");  // enters the view
+  EXPECT_EQ(Artists(), Names({"bee gees", "Blur"}));
+  SetArtist("bee gees", nullptr);  // null never passes
+  EXPECT_EQ(Artists(), Names({"Blur"}));
+  EditorTo("Blur");
+  ASSERT_EQ(editor_.DeleteRecord(), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({}));
+}
+
+TEST_F(FilteredViewTest, ViewKeepsTheOrderOfTheIndexItWasMadeFrom) {
+  for (const char* a : {"Bz", "Ba", "Abba", "Bm"}) Insert(a);
+  const uint32_t artist = kArtist;
+  ASSERT_EQ(view_.SortOnFields(1, &artist, nullptr, nullptr), DBERR_NONE);
+  uint32_t handle;
+  ASSERT_EQ(Filter("Artist like 'b%'", &handle), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"Ba", "Bm", "Bz"}));
+  Insert("Bb");
+  EXPECT_EQ(Artists(), Names({"Ba", "Bb", "Bm", "Bz"}));
+  // Dropping the only filter refills the view in the same order with every record.
+  ASSERT_EQ(view_.DropFilter(handle), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"Abba", "Ba", "Bb", "Bm", "Bz"}));
+}
+
+TEST_F(FilteredViewTest, HandlesCountPerListAndDroppingRebuildsWithTheRest) {
+  for (const char* a : {"Bay", "Bee", "Cay"}) Insert(a);
+  uint32_t first = 0, second = 0;
+  ASSERT_EQ(Filter("Artist like 'b%'", &first), DBERR_NONE);
+  ASSERT_EQ(Filter("Artist like '%y'", &second), DBERR_NONE);
+  EXPECT_EQ(first, 1u);
+  EXPECT_EQ(second, 2u);
+  EXPECT_EQ(Artists(), Names({"Bay"}));
+  EXPECT_EQ(view_.DropFilter(7), DBERR_OBJNOTFOUND);
+  ASSERT_EQ(view_.DropFilter(first), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"Bay", "Cay"}));
+  EXPECT_EQ(view_.DropFilter(first), DBERR_OBJNOTFOUND);
+  ASSERT_EQ(view_.DropFilter(second), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"Bay", "Bee", "Cay"}));
+  EXPECT_EQ(view_.DropFilter(second), DBERR_NA);  // the list went with its last filter
+  uint32_t again = 0;
+  ASSERT_EQ(Filter("Artist like 'c%'", &again), DBERR_NONE);
+  EXPECT_EQ(again, 1u);  // a new list
+  EXPECT_EQ(Artists(), Names({"Cay"}));
+}
+
+TEST_F(FilteredViewTest, FailedAddLeavesTheViewUnchanged) {
+  Insert("Beatles");
+  Insert("Abba");
+  db::TExprFieldList wrongTypes("cdsMain", {{"Id", "", 1, db::ftString, 10, db::fkData}});
+  db::TExprParser parser(wrongTypes, "Id = 'x'", 0);  // a string test on an integer field
+  ASSERT_TRUE(parser.Ok());
+  uint32_t handle = 99;
+  DSIDX* before = view_.CurrentIndex();
+  EXPECT_EQ(view_.AddFilter(parser.FilterData(), parser.DataSize(), &handle), DBERR_TYPEMISMATCH);
+  EXPECT_EQ(handle, 99u);
+  EXPECT_EQ(view_.CurrentIndex(), before);
+  EXPECT_EQ(Artists().size(), 2u);
+  // The same on a view that is already filtered.
+  ASSERT_EQ(Filter("Artist like 'b%'", &handle), DBERR_NONE);
+  EXPECT_EQ(view_.AddFilter(parser.FilterData(), parser.DataSize(), &handle), DBERR_TYPEMISMATCH);
+  EXPECT_EQ(handle, 1u);
+  EXPECT_EQ(Artists(), Names({"Beatles"}));
+  const uint8_t garbage[12] = {2, 0, 12, 0};
+  EXPECT_EQ(view_.AddFilter(garbage, sizeof garbage, &handle), DBERR_INVALIDPARAM);
+  EXPECT_EQ(Artists(), Names({"Beatles"}));
+}
+
+TEST_F(FilteredViewTest, LikeOnTheLyricMemo) {
+  Rec r(*table_);
+  r.Str(kArtist, "A");
+  const char lyric[] = "she loves you, yeah";
+  ASSERT_EQ(table_->PutBlob(r.data(), kLyric, 0, lyric, sizeof lyric - 1), DBERR_NONE);
+  ASSERT_EQ(editor_.InsertRecord(r.data()), DBERR_NONE);
+  Insert("B");
+  uint32_t handle;
+  ASSERT_EQ(Filter("Lyric like '%LOVES%'", &handle), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"A"}));
+}
+
+TEST_F(FilteredViewTest, CaseSensitiveFilterWithoutTheOption) {
+  Insert("Beatles");
+  Insert("bee gees");
+  uint32_t handle;
+  ASSERT_EQ(Filter("Artist like 'b%'", &handle, 0), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"bee gees"}));
+}
+
+TEST(FilteredIndex, PositionArraySizing) {
+  auto table = MakeLyricsTable();
+  DSIDXFILT index(*table);
+  EXPECT_EQ(index.InitialCapacity(0), 10u);
+  EXPECT_EQ(index.InitialCapacity(500), 510u);
+  EXPECT_EQ(index.InitialCapacity(501), 110u);
+  EXPECT_EQ(index.InitialCapacity(100000), 20010u);
+}
+
+}  // namespace
+}  // namespace dsengine
