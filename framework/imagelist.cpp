@@ -37,6 +37,28 @@ BitmapHandle MonochromeMask(const TBitmap& mask, int width, int height) {
   return mono;
 }
 
+// The picture to hand to the list: a copy of `image` (a picture selected into a canvas cannot
+// be read by the list) whose pixels under white mask pixels are black, as the list's
+// mask-then-picture drawing requires.
+BitmapHandle PictureFor(const TBitmap& image, const TBitmap* mask) {
+  if (!mask) return image.CopyHandle();
+  TBitmap copy;
+  copy.Assign(image);
+  TBitmap m;
+  m.Assign(*mask);
+  int rows = std::min(copy.Height(), m.Height()), cols = std::min(copy.Width(), m.Width());
+  const int bpp = copy.PixelFormat() == pf32bit ? 4 : 3, mbpp = m.PixelFormat() == pf32bit ? 4 : 3;
+  for (int y = 0; y < rows; ++y) {
+    uint8_t* p = copy.ScanLine(y);
+    const uint8_t* q = m.ScanLine(y);
+    for (int x = 0; x < cols; ++x) {
+      const uint8_t* mq = q + x * mbpp;
+      if (mq[0] == 0xFF && mq[1] == 0xFF && mq[2] == 0xFF) std::fill_n(p + x * bpp, 3, 0);
+    }
+  }
+  return copy.CopyHandle();
+}
+
 // The mask to hand to the list: `mask` made monochrome, or without one an all-visible mask
 // (a null mask would keep whatever mask the replaced image had).
 BitmapHandle MaskFor(const TBitmap& image, const TBitmap* mask) {
@@ -94,8 +116,7 @@ int TImageList::Count() const { return handle_ ? ImageList_GetImageCount(handle_
 
 int TImageList::Add(const TBitmap& image, const TBitmap* mask) {
   if (image.Empty() || !Handle()) return -1;
-  // The list takes copies: pictures selected into a canvas cannot be read by it.
-  BitmapHandle picture = image.CopyHandle();
+  BitmapHandle picture = PictureFor(image, mask);
   BitmapHandle mono = MaskFor(image, mask);
   int index = ImageList_Add(handle_, picture.Get(), mono.Get());
   if (index >= 0) Changed();
@@ -119,11 +140,28 @@ int TImageList::AddIcon(const TIcon& icon) {
 
 bool TImageList::Replace(int index, const TBitmap& image, const TBitmap* mask) {
   if (index < 0 || index >= Count() || image.Empty()) return false;
-  BitmapHandle picture = image.CopyHandle();
+  BitmapHandle picture = PictureFor(image, mask);
   BitmapHandle mono = MaskFor(image, mask);
   bool ok = ImageList_Replace(handle_, index, picture.Get(), mono.Get()) != FALSE;
   if (ok) Changed();
   return ok;
+}
+
+bool TImageList::ReplaceMasked(int index, const TBitmap& image, TColor mask_color) {
+  const COLORREF key = ColorToRGB(mask_color);
+  TBitmap copy, mask;
+  copy.Assign(image);
+  copy.SetPixelFormat(pf24bit);
+  mask.SetSize(copy.Width(), copy.Height());
+  for (int y = 0; y < copy.Height(); ++y) {
+    const uint8_t* p = copy.ScanLine(y);
+    uint8_t* q = mask.ScanLine(y);
+    for (int x = 0; x < copy.Width(); ++x, p += 3, q += 3) {
+      bool masked = RGB(p[2], p[1], p[0]) == key;
+      std::fill_n(q, 3, masked ? 0xFF : 0);
+    }
+  }
+  return Replace(index, copy, &mask);
 }
 
 void TImageList::Delete(int index) {

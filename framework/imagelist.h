@@ -52,6 +52,8 @@ class TImageList : public TComponent {
   int AddMasked(const TBitmap& image, TColor mask_color);
   int AddIcon(const TIcon& icon);
   bool Replace(int index, const TBitmap& image, const TBitmap* mask);
+  // Replaces image `index`, every pixel of `mask_color` transparent.
+  bool ReplaceMasked(int index, const TBitmap& image, TColor mask_color);
   void Delete(int index);
   void Clear();
   // Copies image `index` (drawn on a background of the bitmap's current colour) into `image`.

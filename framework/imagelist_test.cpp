@@ -97,6 +97,15 @@ TEST(ImageListTest, AnExplicitMaskHidesItsWhitePixels) {
   list.Draw(dst.Canvas(), 0, 0, 0);
   EXPECT_EQ(At(dst, 12, 2), clLime);
   EXPECT_FALSE(list.Replace(3, image, nullptr));
+
+  TBitmap glyph;
+  Glyph(glyph);
+  EXPECT_TRUE(list.ReplaceMasked(0, glyph, clFuchsia));
+  Background(dst);
+  list.Draw(dst.Canvas(), 0, 0, 0);
+  EXPECT_EQ(At(dst, 1, 1), kBack);
+  EXPECT_EQ(At(dst, 6, 6), clMaroon);
+  EXPECT_EQ(list.Count(), 1);
 }
 
 TEST(ImageListTest, DisabledStyleDrawsTheShapeEmbossedInButtonColours) {

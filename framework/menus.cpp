@@ -201,6 +201,11 @@ void TMenuItem::SetImageIndex(int index) {
   Changed();
 }
 
+TBitmap& TMenuItem::Bitmap() {
+  if (!bitmap_) bitmap_ = std::make_unique<TBitmap>();
+  return *bitmap_;
+}
+
 int TMenuItem::MenuIndex() const { return parent_ ? parent_->IndexOf(this) : -1; }
 
 int TMenuItem::IndexOf(const TMenuItem* item) const {
@@ -293,9 +298,9 @@ void TMenuItem::RebuildHandle() {
     } else if (!item->IsLine()) {
       info.fMask |= MIIM_STRING;
       info.dwTypeData = text.data();
-      if (item->HasImage()) {
+      if (item->HasImage() || item->HasBitmap()) {
         info.fMask |= MIIM_BITMAP;
-        info.hbmpItem = HBMMENU_CALLBACK;  // WM_MEASUREITEM/WM_DRAWITEM draw the image
+        info.hbmpItem = HBMMENU_CALLBACK;  // WM_MEASUREITEM/WM_DRAWITEM draw the picture
       }
     }
     if (item->checked_) info.fState |= MFS_CHECKED;
@@ -362,6 +367,10 @@ void TMenuItem::DrawItem(TCanvas& canvas, const RECT& rect, TOwnerDrawState stat
   if (!on_bar && HasImage()) {
     images->Draw(canvas, rect.left + 2, (rect.top + rect.bottom - images->Height()) / 2,
                  image_index_, !disabled);
+  } else if (!on_bar && HasBitmap()) {
+    int size = std::min<int>(column, rect.bottom - rect.top - 2);
+    int top = (rect.top + rect.bottom - size) / 2;
+    canvas.StretchDraw(RECT{rect.left + 2, top, rect.left + 2 + size, top + size}, *bitmap_);
   } else if (!on_bar && checked_) {
     int size = GetSystemMetrics(SM_CXMENUCHECK);
     RECT check{rect.left + 2, (rect.top + rect.bottom - size) / 2, 0, 0};
@@ -548,9 +557,12 @@ void MeasureMenuItem(TMenuItem& item, MEASUREITEMSTRUCT& mis) {
     TCanvas canvas(dc.Get());
     canvas.Font().AssignLogFont(MenuLogFont());
     item.MeasureItem(canvas, width, height);
-  } else if (menu && menu->Images()) {  // the image of a plain item (HBMMENU_CALLBACK)
+  } else if (item.HasImage()) {  // the picture of a plain item (HBMMENU_CALLBACK)
     width = menu->Images()->Width();
     height = menu->Images()->Height();
+  } else if (item.HasBitmap()) {
+    width = item.Bitmap().Width();
+    height = item.Bitmap().Height();
   }
   mis.itemWidth = static_cast<UINT>(std::max(width, 0));
   mis.itemHeight = static_cast<UINT>(std::max(height, 0));
@@ -563,10 +575,13 @@ void DrawMenuItem(TMenuItem& item, const DRAWITEMSTRUCT& dis) {
   if (menu && menu->OwnerDraw()) {
     canvas.Font().AssignLogFont(MenuLogFont());
     item.DrawItem(canvas, dis.rcItem, state);
-  } else if (menu && menu->Images()) {
+  } else if (item.HasImage()) {
     TImageList& images = *menu->Images();
     int y = (dis.rcItem.top + dis.rcItem.bottom - images.Height()) / 2;
     images.Draw(canvas, dis.rcItem.left, y, item.ImageIndex(), !(state & (odDisabled | odGrayed)));
+  } else if (item.HasBitmap()) {
+    int y = (dis.rcItem.top + dis.rcItem.bottom - item.Bitmap().Height()) / 2;
+    canvas.Draw(dis.rcItem.left, y, item.Bitmap());
   }
 }
 

@@ -14,9 +14,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/bitmap.h"
 #include "framework/control.h"
 #include "framework/graphics.h"
 
@@ -80,6 +82,13 @@ class TMenuItem : public TComponent {
   int ImageIndex() const { return image_index_; }
   void SetImageIndex(int index);
   bool IsLine() const { return caption_ == "-"; }
+  // A picture of the item's own, shown when it has no image from the menu's image list.
+  // Created on first use; call BitmapChanged after drawing on it.
+  TBitmap& Bitmap();
+  bool HasBitmap() const { return bitmap_ && !bitmap_->Empty(); }
+  // True when the menu's image list has this item's ImageIndex.
+  bool HasImage() const;
+  void BitmapChanged() { Changed(); }
 
   // The sub-items.
   int Count() const { return static_cast<int>(items_.size()); }
@@ -120,7 +129,6 @@ class TMenuItem : public TComponent {
   void Changed();
   void DestroyHandle();
   bool IsOwnerDrawn() const;
-  bool HasImage() const;
 
   std::string caption_;
   TShortCut shortcut_ = scNone;
@@ -130,12 +138,18 @@ class TMenuItem : public TComponent {
   bool enabled_ = true;
   bool visible_ = true;
   int image_index_ = -1;
+  std::unique_ptr<TBitmap> bitmap_;
   std::vector<TMenuItem*> items_;
   TMenuItem* parent_ = nullptr;
   TMenu* menu_ = nullptr;  // set on a menu's root item only
   UINT command_ = 0;
   HMENU handle_ = nullptr;
 };
+
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+// Whether the menu gives its items accelerator letters itself (kept for painters; captions
+// are never rewritten here).
+enum TMenuAutoFlag { maAutomatic, maManual, maParent };
 
 // The common part of main and popup menus: the root item, the image list, owner drawing.
 class TMenu : public TComponent {
@@ -152,6 +166,10 @@ class TMenu : public TComponent {
   // Every item is drawn through MeasureItem/DrawItem (WM_MEASUREITEM/WM_DRAWITEM).
   bool OwnerDraw() const { return owner_draw_; }
   void SetOwnerDraw(bool value);
+  // Right-to-left menus put the image side at the right; painters ask IsRightToLeft.
+  TBiDiMode BiDiMode = bdLeftToRight;
+  bool IsRightToLeft() const { return BiDiMode != bdLeftToRight; }
+  TMenuAutoFlag AutoHotkeys = maAutomatic;
 
   // The item with this command identifier, or null.
   TMenuItem* FindItem(UINT command);

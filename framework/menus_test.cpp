@@ -261,7 +261,9 @@ TEST(MenuTest, ImagesOfPlainItemsAreDrawnThroughTheBitmapCallback) {
   TMenuItem* plain = NewItem(nullptr, menu.Items(), "Plain");
   EXPECT_EQ(MenuInfo(menu.Handle(), 0).hbmpItem, HBMMENU_CALLBACK);
   EXPECT_EQ(MenuInfo(menu.Handle(), 1).hbmpItem, nullptr);
-  (void)plain;
+  plain->Bitmap().SetSize(8, 8);  // an item's own picture also goes through the callback
+  plain->BitmapChanged();
+  EXPECT_EQ(MenuInfo(menu.Handle(), 1).hbmpItem, HBMMENU_CALLBACK);
   delete images;  // the menu forgets the list and its items lose their images
   EXPECT_EQ(menu.Images(), nullptr);
   EXPECT_EQ(MenuInfo(menu.Handle(), 0).hbmpItem, nullptr);
