@@ -42,6 +42,8 @@ class FLDConv {
   }
   // The value's size for fixed kinds; 0 for varying values and arrays.
   virtual uint32_t FixedSize() const { return 0; }
+  // The length prefix's size of varying values (1, 2 or 4); 0 for other kinds.
+  virtual uint32_t PrefixSize() const { return 0; }
 };
 
 // Fixed-size values whose packet form is their engine form.
@@ -107,7 +109,7 @@ class FLDCVar : public FLDConv {
   size_t PacketSize(const uint8_t*, uint32_t length) const override;
   uint8_t* Write(uint8_t* dest, const uint8_t* value, uint32_t length) const override;
   const uint8_t* Read(const uint8_t* src, const uint8_t* end, PacketValue* value) const override;
-  uint32_t PrefixSize() const { return prefix_; }
+  uint32_t PrefixSize() const override { return prefix_; }
 
  protected:
   explicit FLDCVar(uint32_t prefix) : prefix_(prefix) {}

@@ -35,8 +35,9 @@ TEST(FLDConv, EncodingsOfTheLyricsColumns) {
   const int32_t id = 1;
   EXPECT_EQ(Encode(0x00010004, &id, 4), (V{0x01, 0x00, 0x00, 0x00}));
   const std::string song(300, 'a');
-  V expected{0x2C, 0x01};
-  expected.insert(expected.end(), song.begin(), song.end());
+  V expected(2 + 300, 'a');
+  expected[0] = 0x2C;  // 300 = 0x012C
+  expected[1] = 0x01;
   EXPECT_EQ(Encode(0x00490002, song.data(), 300), expected);
   EXPECT_EQ(Encode(0x004B0004, "la", 2), (V{2, 0, 0, 0, 'l', 'a'}));
   EXPECT_EQ(Encode(0x004B0004, nullptr, 0), (V{0, 0, 0, 0}));  // empty BLOB: length 0

@@ -221,7 +221,7 @@ DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* len
   const uint8_t* next = converter->Read(valueStart, in_.end(), &found);
   if (next == nullptr) return Fail(DBERR_DATAPACKETMISMATCH);
   // A varying value goes out with its length prefix, as AppendParameter takes it.
-  const bool varying = (word & kFieldVarying) != 0;
+  const bool varying = converter->PrefixSize() != 0;
   const uint32_t needed = varying ? static_cast<uint32_t>(next - valueStart) : found.length;
 
   const bool peek = name == nullptr && value == nullptr;

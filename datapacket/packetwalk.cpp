@@ -1,6 +1,7 @@
 // Packet walk: drives the reader through the metadata level by level, then through the rows.
 #include "datapacket/packetwalk.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "datapacket/fieldtypes.h"
@@ -14,7 +15,7 @@ namespace {
 
 class Walker {
  public:
-  explicit Walker(PacketVisitor* visitor) : visitor_(visitor) {}
+  Walker(PacketVisitor* visitor, WalkValues values) : visitor_(visitor), values_(values) {}
 
   DBResult Run(std::span<const uint8_t> packet) {
     DBResult status = reader_.OpenPacket(packet);
@@ -24,7 +25,9 @@ class Walker {
     for (;;) {
       const uint8_t* data = nullptr;
       uint32_t length = 0, itemStatus = 0;
-      status = reader_.ReadNextItemInPlace(&data, &length, &itemStatus);
+      status = values_ == WalkValues::kInPlace
+                   ? reader_.ReadNextItemInPlace(&data, &length, &itemStatus)
+                   : CopyItem(&data, &length, &itemStatus);
       if (status == DBERR_EOF) return DBERR_NONE;
       if (status != DBERR_NONE) return status;
       visitor_->Item(itemStatus, {data, length});
@@ -58,14 +61,24 @@ class Walker {
       DBResult status = reader_.NextParameter(nullptr, &fieldType, &length, nullptr);
       if (status == DBERR_EOF) return DBERR_NONE;
       if (status != DBERR_NONE) return status;
-      value_.resize(length);  // at most the packet's own size
+      value_.resize(std::max<uint32_t>(length, 1));  // at most the packet's own size
       status = reader_.NextParameter(name_, &fieldType, &length, value_.data());
       if (status != DBERR_NONE) return status;
       visitor_->Parameter(depth, tableLevel, name_, fieldType, {value_.data(), length});
     }
   }
 
+  DBResult CopyItem(const uint8_t** data, uint32_t* length, uint32_t* itemStatus) {
+    DBResult status = reader_.ReadNextItem(length, nullptr, nullptr);
+    if (status != DBERR_NONE) return status;
+    value_.resize(std::max<uint32_t>(*length, 1));
+    status = reader_.ReadNextItem(length, value_.data(), itemStatus);
+    *data = value_.data();
+    return status;
+  }
+
   PacketVisitor* visitor_;
+  WalkValues values_;
   DSEXTRACT reader_;
   char name_[kParamNameBufferSize];
   std::vector<uint8_t> value_;
@@ -73,9 +86,9 @@ class Walker {
 
 }  // namespace
 
-DBResult WalkPacket(std::span<const uint8_t> packet, PacketVisitor* visitor) {
+DBResult WalkPacket(std::span<const uint8_t> packet, PacketVisitor* visitor, WalkValues values) {
   PacketVisitor none;
-  return Walker(visitor != nullptr ? visitor : &none).Run(packet);
+  return Walker(visitor != nullptr ? visitor : &none, values).Run(packet);
 }
 
 }  // namespace dspacket

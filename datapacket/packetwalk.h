@@ -26,7 +26,11 @@ class PacketVisitor {
   virtual void Item(uint32_t /*status*/, std::span<const uint8_t> /*value*/) {}
 };
 
+// How row values reach the visitor: in place, or copied out through ReadNextItem.
+enum class WalkValues { kInPlace, kCopied };
+
 // Reads `packet` to its last row. 0 when the whole packet was read; else the reader's status.
-dsengine::DBResult WalkPacket(std::span<const uint8_t> packet, PacketVisitor* visitor);
+dsengine::DBResult WalkPacket(std::span<const uint8_t> packet, PacketVisitor* visitor,
+                              WalkValues values = WalkValues::kInPlace);
 
 }  // namespace dspacket

@@ -209,9 +209,8 @@ DBResult DSDATAPACKET::AppendParameter(bool tableLevel, const char* name, uint32
   if (status != DBERR_NONE) return status;
   const uint8_t* data = static_cast<const uint8_t*>(value);
   uint32_t dataLength = length;
-  if (fieldType & kFieldVarying) {
+  if (const uint32_t prefix = converter->PrefixSize(); prefix != 0) {
     // The value brings its own length prefix; the converter writes a fresh one.
-    const uint32_t prefix = FieldWidth(fieldType);
     if (length < prefix) return DBERR_INVALIDPARAM;
     uint32_t declared = 0;
     std::memcpy(&declared, data, prefix);

@@ -307,3 +307,26 @@ TEST(PacketWriter, GrowsPastItsFirstBufferWithoutLosingBytes) {
 
 }  // namespace
 }  // namespace dspacket
+
+namespace dspacket {
+namespace {
+
+// A varying flag on a kind whose converter is fixed (here an 8-byte integer) does not make the
+// writer look for a length prefix in the value: found by fuzzing (an 8-byte prefix was read
+// into a 4-byte length).
+TEST(PacketWriter, VaryingFlagOnAFixedKindWritesTheFixedValue) {
+  DSDATAPACKET w;
+  ASSERT_EQ(w.BeginPacket(3, 1), 0);
+  ASSERT_EQ(w.AppendColumn(testing::Col("A", 0x00010004)), 0);
+  const uint64_t value = 0x0807060504030201;
+  ASSERT_EQ(w.AppendParameter(false, "P", 0x00410008, 8, &value), 0);
+  ByteArray packet;
+  ASSERT_EQ(w.FinishPacket(&packet), 0);
+  testing::Bytes e;
+  e.header(1, 0, 3, 24 + 10 + 6 + 8 + 2).column("A", 0x00010004, 0, 1);
+  e.name("P").u32(0x00410008).raw(&value, 8).u16(0);
+  EXPECT_EQ(testing::ToVector(packet), e.b);
+}
+
+}  // namespace
+}  // namespace dspacket
