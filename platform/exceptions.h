@@ -23,3 +23,33 @@ class EAbort : public Exception {
 
 // Raises the silent abort.
 [[noreturn]] inline void Abort() { throw EAbort(); }
+
+// A dataset error of the framework; the dataset helpers put the component name and ": " in
+// front of the message when the error concerns a named component ("cdsMain: ...").
+class EDatabaseError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A non-zero status of the table engine, raised by the client dataset facade. The message is the
+// status's text; ErrorCode is the status itself.
+class EDBClient : public EDatabaseError {
+ public:
+  EDBClient(std::string message, int errorCode)
+      : EDatabaseError(std::move(message)), ErrorCode(errorCode) {}
+  int ErrorCode;
+};
+
+// An error of the facade's field-definition and packet writing ("Fieldname %s exceeds %d chars").
+class EDSWriter : public Exception {
+ public:
+  explicit EDSWriter(std::string message, int errorCode = 0)
+      : Exception(std::move(message)), ErrorCode(errorCode) {}
+  int ErrorCode;
+};
+
+// A text that is not a value of the wanted kind ("'%s' is not a valid integer value").
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+};
