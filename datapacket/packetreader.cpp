@@ -67,7 +67,7 @@ uint32_t StatusBytes(size_t columns) { return static_cast<uint32_t>((columns + 3
 
 bool ReadPacketHeader(std::span<const uint8_t> packet, PacketHeader* header) {
   if (packet.size() < kHeaderSize) return false;
-  ByteReader r(packet.data(), packet.data() + packet.size());
+  platform::ByteReader r(packet.data(), packet.size());
   PacketHeader h;
   h.magic = r.U32();
   h.versionMajor = r.U16();
@@ -87,9 +87,14 @@ bool ReadPacketHeader(std::span<const uint8_t> packet, PacketHeader* header) {
   return true;
 }
 
+void DSEXTRACT::Attach(std::span<const uint8_t> packet) {
+  base_ = packet.data();
+  in_ = platform::ByteReader(packet.data(), packet.size());
+}
+
 DBResult DSEXTRACT::Fail(DBResult status) {
   failure_ = status;
-  in_.Fail();
+  Attach({});
   return status;
 }
 
@@ -97,7 +102,7 @@ DBResult DSEXTRACT::OpenPacket(std::span<const uint8_t> packet) {
   *this = DSEXTRACT();
   if (!ReadPacketHeader(packet, &header_)) return Fail(DBERR_DATAPACKETMISMATCH);
   if (!(header_.flags & kPacketHasMetadata)) return Fail(DBERR_NOMETADATA);
-  in_ = ByteReader(packet.data(), packet.data() + packet.size());
+  Attach(packet);
   in_.Seek(header_.headerSize);
   // The header's count is at most 65535; the bytes left bound it further.
   columns_.reserve(std::min<size_t>(header_.columnCount, in_.remaining() / kMinColumnBytes));
@@ -123,7 +128,7 @@ DBResult DSEXTRACT::ContinuePacket(std::span<const uint8_t> packet) {
     return Fail(DBERR_DATAPACKETMISMATCH);  // the rows' start is unknown
   }
   header_ = header;
-  in_ = ByteReader(packet.data(), packet.data() + packet.size());
+  Attach(packet);
   in_.Seek(start);
   StartRows(header.rowCount);
   return DBERR_NONE;
@@ -140,7 +145,7 @@ DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
 
   const uint8_t nameLength = in_.U8();
   if (in_.ok() && nameLength == 0) return Fail(DBERR_NOFIELDNAME);
-  const uint8_t* name = in_.Bytes(nameLength);
+  const uint8_t* name = in_.Take(nameLength);
   const uint32_t fieldType = in_.U32();
   const uint16_t attributes = in_.U16();
   const uint16_t paramCount = in_.U16();
@@ -208,17 +213,17 @@ DBResult DSEXTRACT::NextParameter(char* name, uint32_t* fieldType, uint32_t* len
 
 DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* length, void* value) {
   if (length == nullptr) return DBERR_INVALIDPARAM;
-  const uint8_t* start = in_.pos();
+  const uint8_t* start = Pos();
   const uint8_t nameLength = in_.U8();
-  const uint8_t* nameBytes = in_.Bytes(nameLength);
+  const uint8_t* nameBytes = in_.Take(nameLength);
   const uint32_t word = in_.U32();
   if (!in_.ok()) return Fail(DBERR_DATAPACKETMISMATCH);
   std::unique_ptr<FLDConv> converter;
   DBResult status = MakeConverter(word, &converter);
   if (status != DBERR_NONE) return Fail(status);  // the value's size is unknown: no way on
   PacketValue found;
-  const uint8_t* valueStart = in_.pos();
-  const uint8_t* next = converter->Read(valueStart, in_.end(), &found);
+  const uint8_t* valueStart = Pos();
+  const uint8_t* next = converter->Read(valueStart, End(), &found);
   if (next == nullptr) return Fail(DBERR_DATAPACKETMISMATCH);
   // A varying value goes out with its length prefix, as AppendParameter takes it.
   const bool varying = converter->PrefixSize() != 0;
@@ -226,7 +231,7 @@ DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* len
 
   const bool peek = name == nullptr && value == nullptr;
   if (peek || fieldType == nullptr || name == nullptr || value == nullptr || needed > *length) {
-    in_.SetPos(start);  // stay on this parameter
+    MoveTo(start);  // stay on this parameter
     if (fieldType != nullptr) *fieldType = word;
     if (peek) {
       *length = needed;
@@ -244,7 +249,7 @@ DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* len
   }
   *fieldType = word;
   *length = needed;
-  in_.SetPos(next);
+  MoveTo(next);
   return DBERR_NONE;
 }
 
@@ -266,7 +271,7 @@ void DSEXTRACT::StartRows(uint32_t rowCount) {
   phase_ = Phase::kRows;
   if (rowsLeft_ == 0) {
     phase_ = Phase::kExhausted;
-    in_ = ByteReader();  // the byte array is no longer referenced
+    Attach({});  // the byte array is no longer referenced
   }
 }
 
@@ -276,25 +281,25 @@ DBResult DSEXTRACT::PeekItem(Item* item) {
   if (level.nextItem == 0) {
     const size_t statusBytes = StatusBytes(level.columns.size());
     if (in_.remaining() < 1 + statusBytes) return Fail(DBERR_DATAPACKETMISMATCH);
-    item->value = PacketValue{in_.pos(), 1, 0};
-    item->next = in_.pos() + 1 + statusBytes;
+    item->value = PacketValue{Pos(), 1, 0};
+    item->next = Pos() + 1 + statusBytes;
     return DBERR_NONE;
   }
   const uint32_t j = level.nextItem - 1;
   item->column = &columns_[level.columns[j]];
-  item->next = in_.pos();
+  item->next = Pos();
   const uint32_t bits = (level.status[j / 4] >> (2 * (j % 4))) & 3;
   if (bits != 0) {
     item->status = (bits & kRowStatusNull) ? kItemNull : kItemUnchanged;
     return DBERR_NONE;
   }
-  item->next = item->column->converter->Read(in_.pos(), in_.end(), &item->value);
+  item->next = item->column->converter->Read(Pos(), End(), &item->value);
   if (item->next == nullptr) return Fail(DBERR_DATAPACKETMISMATCH);
   return DBERR_NONE;
 }
 
 void DSEXTRACT::ConsumeItem(const Item& item) {
-  in_.SetPos(item.next);
+  MoveTo(item.next);
   Level& level = levels_[current_];
   if (item.column == nullptr) {  // the row state
     level.status = item.value.data + 1;
@@ -329,7 +334,7 @@ void DSEXTRACT::CompleteRows() {
     if (current_ == 0) {
       if (--rowsLeft_ == 0) {
         phase_ = Phase::kExhausted;
-        in_ = ByteReader();  // the byte array is no longer referenced
+        Attach({});  // the byte array is no longer referenced
       }
       return;
     }

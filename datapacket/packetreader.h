@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "datapacket/bytereader.h"
 #include "datapacket/fldconv.h"
 #include "datapacket/packetformat.h"
+#include "platform/bytereader.h"
 #include "tableengine/dsstatus.h"
 
 namespace dspacket {
@@ -116,6 +116,12 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   enum class Phase { kClosed, kMetadata, kRows, kExhausted };
 
   DBResult Fail(DBResult status);
+  // Reads from `packet` from now on (nothing for an empty span).
+  void Attach(std::span<const uint8_t> packet);
+  const uint8_t* Pos() const { return base_ + in_.pos(); }
+  const uint8_t* End() const { return base_ + in_.size(); }
+  // REQUIRES: p lies between Pos() and End() (a position handed out by a converter).
+  void MoveTo(const uint8_t* p) { in_.Seek(static_cast<size_t>(p - base_)); }
   DBResult ReadParameter(char* name, uint32_t* fieldType, uint32_t* length, void* value);
   DBResult FinishMetadata();
   void StartRows(uint32_t rowCount);
@@ -130,7 +136,8 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   void ConsumeItem(const Item& item);
   void CompleteRows();
 
-  ByteReader in_;
+  const uint8_t* base_ = nullptr;  // the packet being read
+  platform::ByteReader in_{nullptr, 0};
   PacketHeader header_;
   Phase phase_ = Phase::kClosed;
   DBResult failure_ = dsengine::DBERR_NONE;  // sticky: the packet is corrupt
