@@ -1,0 +1,174 @@
+// TBitBtn drawing: glyph left of the caption at Spacing, the pair centred, the bottom-left
+// colour transparent, pressed offset and the generated disabled image. Drawn through the
+// owner-draw protocol (WM_DRAWITEM to the parent) onto a bitmap.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "framework/bitbtn.h"
+#include "framework/guitest.h"
+
+namespace framework {
+namespace {
+
+constexpr TColor kMagenta = RGBColor(255, 0, 255);
+constexpr TColor kRed = RGBColor(255, 0, 0);
+
+struct Extent {
+  int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+  int count = 0;
+  void Add(int x, int y) {
+    left = std::min(left, x);
+    top = std::min(top, y);
+    right = std::max(right, x);
+    bottom = std::max(bottom, y);
+    ++count;
+  }
+};
+
+class BitBtnDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TForm>(nullptr);
+    form->Font().SetName("MS Sans Serif");
+    form->Font().SetHeight(-11);
+    button = new TBitBtn(form.get());
+    button->SetParent(form.get());
+    button->SetBounds(8, 4, 78, 21);
+    button->SetCaption("Insert Lyric");
+    button->SetSpacing(1);
+    TBitmap glyph(16, 16);
+    glyph.Canvas().Brush().SetColor(kMagenta);
+    glyph.Canvas().FillRect({0, 0, 16, 16});
+    glyph.Canvas().Brush().SetColor(kRed);
+    glyph.Canvas().FillRect({3, 3, 13, 13});
+    button->Glyph().Assign(glyph);
+    form->HandleNeeded();
+  }
+
+  // Draws the button in `state` and returns the picture.
+  std::unique_ptr<TBitmap> Draw(UINT state) {
+    int w = button->Width(), h = button->Height();
+    auto picture = std::make_unique<TBitmap>(w, h);
+    DRAWITEMSTRUCT d{};
+    d.CtlType = ODT_BUTTON;
+    d.itemAction = ODA_DRAWENTIRE;
+    d.itemState = state;
+    d.hwndItem = button->Handle();
+    d.hDC = picture->Canvas().Handle();
+    d.rcItem = {0, 0, w, h};
+    SendMessageA(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&d));
+    GdiFlush();
+    return picture;
+  }
+
+  static Extent Find(TBitmap& b, std::function<bool(int r, int g, int bl)> match) {
+    Extent e;
+    for (int y = 0; y < b.Height(); ++y) {
+      const uint8_t* row = b.ScanLine(y);
+      for (int x = 0; x < b.Width(); ++x)
+        if (match(row[3 * x + 2], row[3 * x + 1], row[3 * x])) e.Add(x, y);
+    }
+    return e;
+  }
+  static bool IsRed(int r, int g, int b) { return r == 255 && g == 0 && b == 0; }
+  static bool IsMagenta(int r, int g, int b) { return r == 255 && g == 0 && b == 255; }
+  static bool IsDark(int r, int g, int b) { return r < 60 && g < 60 && b < 60; }
+
+  int CaptionWidth() {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, button->Font().Handle());
+    RECT r{0, 0, 0, 0};
+    DrawTextA(dc, button->Caption().c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return r.right;
+  }
+
+  std::unique_ptr<TForm> form;
+  TBitBtn* button = nullptr;
+};
+
+TEST_F(BitBtnDrawing, GlyphSitsLeftOfTheCaptionAtSpacingAndThePairIsCentred) {
+  auto picture = Draw(0);
+  Extent red = Find(*picture, IsRed);
+  ASSERT_EQ(red.count, 100);  // the 10 x 10 block, whole
+  int glyph_x = red.left - 3, glyph_y = red.top - 3;
+  EXPECT_EQ(glyph_x, (78 - (16 + 1 + CaptionWidth())) / 2);
+  EXPECT_EQ(glyph_y, (21 - 16 + 1) / 2);
+  // The bottom-left colour is transparent: no magenta anywhere.
+  EXPECT_EQ(Find(*picture, IsMagenta).count, 0);
+  // The caption's ink starts right of glyph + spacing (allowing the font's side bearing).
+  Extent caption;
+  for (int y = 0; y < 21; ++y)
+    for (int x = glyph_x + 16; x < 75; ++x) {
+      const uint8_t* p = picture->ScanLine(y) + 3 * x;
+      if (IsDark(p[2], p[1], p[0])) caption.Add(x, y);
+    }
+  ASSERT_GT(caption.count, 10);
+  EXPECT_GE(caption.left, glyph_x + 16 + 1);
+  EXPECT_LE(caption.left, glyph_x + 16 + 1 + 3);
+
+  // The "Close" button: Spacing 20 puts the caption 19 pixels further from the glyph than
+  // Spacing 1, the pair still centred.
+  button->SetBounds(453, 4, 84, 21);
+  button->SetCaption("Close");
+  Extent red1 = Find(*Draw(0), IsRed);
+  auto narrow = Draw(0);
+  Extent caption1;
+  for (int y = 0; y < 21; ++y)
+    for (int x = red1.left - 3 + 16; x < 81; ++x) {
+      const uint8_t* p = narrow->ScanLine(y) + 3 * x;
+      if (IsDark(p[2], p[1], p[0])) caption1.Add(x, y);
+    }
+  button->SetSpacing(20);
+  auto wide = Draw(0);
+  Extent red2 = Find(*wide, IsRed);
+  Extent caption2;
+  for (int y = 0; y < 21; ++y)
+    for (int x = red2.left - 3 + 16; x < 81; ++x) {
+      const uint8_t* p = wide->ScanLine(y) + 3 * x;
+      if (IsDark(p[2], p[1], p[0])) caption2.Add(x, y);
+    }
+  EXPECT_EQ((caption2.left - red2.left) - (caption1.left - red1.left), 19);
+  EXPECT_EQ(red2.left - 3, (84 - (16 + 20 + CaptionWidth())) / 2);
+}
+
+TEST_F(BitBtnDrawing, PressedShiftsByOnePixelAndDisabledUsesAnEmbossedImage) {
+  Extent up = Find(*Draw(0), IsRed);
+  Extent down = Find(*Draw(ODS_SELECTED), IsRed);
+  EXPECT_EQ(down.left, up.left + 1);
+  EXPECT_EQ(down.top, up.top + 1);
+
+  auto disabled = Draw(ODS_DISABLED);
+  EXPECT_EQ(Find(*disabled, IsRed).count, 0);
+  EXPECT_EQ(Find(*disabled, IsMagenta).count, 0);
+  COLORREF shadow = ColorToRGB(clBtnShadow);
+  // The block's pixels are drawn in the shadow colour where the red block was.
+  int shadow_in_block = 0;
+  for (int y = up.top; y <= up.bottom; ++y)
+    for (int x = up.left; x <= up.right; ++x) {
+      const uint8_t* p = disabled->ScanLine(y) + 3 * x;
+      shadow_in_block += RGB(p[2], p[1], p[0]) == shadow;
+    }
+  EXPECT_EQ(shadow_in_block, 100);
+}
+
+TEST_F(BitBtnDrawing, SecondImageOfAStripIsTheDisabledGlyph) {
+  TBitmap strip(32, 16);
+  strip.Canvas().Brush().SetColor(kMagenta);
+  strip.Canvas().FillRect({0, 0, 32, 16});
+  strip.Canvas().Brush().SetColor(kRed);
+  strip.Canvas().FillRect({3, 3, 13, 13});
+  strip.Canvas().Brush().SetColor(RGBColor(0, 0, 255));
+  strip.Canvas().FillRect({16 + 3, 3, 16 + 13, 13});
+  button->Glyph().Assign(strip);
+  EXPECT_EQ(button->NumGlyphs(), 2);
+  auto disabled = Draw(ODS_DISABLED);
+  EXPECT_EQ(Find(*disabled, [](int r, int g, int b) { return r == 0 && g == 0 && b == 255; }).count,
+            100);
+  EXPECT_EQ(Find(*Draw(0), IsRed).count, 100);
+}
+
+}  // namespace
+}  // namespace framework
