@@ -92,8 +92,9 @@ class IDSCursor {
   // n > 0 forward, n < 0 backward, 0 returns the status unchanged. From the beginning the first
   // step lands on the first record; from the end the first step back on the last; from 8708 a
   // forward step of 1 lands on the record that followed the vanished one and a backward step of
-  // 1 on the one before it. Returns 0 and Valid() iff the target is a record; else the cursor
-  // is at the beginning (8705) or the end (8706) and that status is returned.
+  // 1 on the one before it; from 8709 steps count from the kept position. Returns 0 and Valid()
+  // iff the target is a record; else the cursor is at the beginning (8705) or the end (8706)
+  // and that status is returned.
   virtual DBResult MoveRelative(int32_t n) = 0;
   // 1-based: Valid() iff 1 <= n <= record count; n = 0 gives 8705, beyond the count 8706.
   virtual DBResult MoveToSeqNo(uint32_t n) = 0;

@@ -11,6 +11,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tableengine/dstesting.h"
@@ -213,6 +214,33 @@ TEST_F(CursorTest, RowsAreReadAroundThePositionWithoutMoving) {
   ASSERT_EQ(cursor_.MoveToSeqNo(7), DBERR_NONE);
   ASSERT_EQ(cursor_.GetBookmark(here), DBERR_NONE);
   EXPECT_EQ(memcmp(bm, here, kBookmarkSize), 0);
+}
+
+TEST_F(CursorTest, FieldsAndBlobsOfABufferGoThroughTheTable) {
+  std::vector<uint8_t> buf(1058, 0xAA);
+  ASSERT_EQ(cursor_.InitRecord(buf.data()), DBERR_NONE);
+  uint8_t flag = 0;
+  ASSERT_EQ(cursor_.GetField(buf.data(), kArtist, nullptr, &flag), DBERR_NONE);
+  EXPECT_EQ(flag, kBlankUnassigned);
+  ASSERT_EQ(cursor_.PutField(buf.data(), kArtist, "Queen   "), DBERR_NONE);
+  const std::string lyric = "Is this the real life?";
+  ASSERT_EQ(cursor_.PutBlob(buf.data(), kLyric, 0, lyric.data(), uint32_t(lyric.size())),
+            DBERR_NONE);
+  EXPECT_EQ(cursor_.PutField(buf.data(), 7, "x"), DBERR_INVALIDPARAM);
+  ASSERT_EQ(cursor_.InsertRecord(buf.data()), DBERR_NONE);
+
+  std::vector<uint8_t> got(1058);
+  ASSERT_EQ(cursor_.GetCurrentRecord(got.data()), DBERR_NONE);
+  char artist[181] = {};
+  ASSERT_EQ(cursor_.GetField(got.data(), kArtist, artist, &flag), DBERR_NONE);
+  EXPECT_STREQ(artist, "Queen");
+  EXPECT_EQ(flag, kValuePresent);
+  uint32_t len = 0, copied = 0;
+  ASSERT_EQ(cursor_.GetBlobLength(got.data(), kLyric, &len), DBERR_NONE);
+  ASSERT_EQ(len, lyric.size());
+  std::string back(len, '\0');
+  ASSERT_EQ(cursor_.GetBlob(got.data(), kLyric, 5, len - 5, back.data(), &copied), DBERR_NONE);
+  EXPECT_EQ(back.substr(0, copied), lyric.substr(5));
 }
 
 // ---- Position rules after the cursor's own changes ----
@@ -561,6 +589,41 @@ TEST_F(CursorTest, SecondCursorChangesAreSeenThroughSynchronisation) {
   EXPECT_EQ(cursor_.Status(), DBERR_EOF);
   EXPECT_EQ(cursor_.MoveRelative(-1), DBERR_NONE);
   EXPECT_EQ(CurrentArtist(), "Z");
+}
+
+// Two threads, one cursor each, on one table: the table's lock keeps every step whole, so the
+// final count is exactly what the successful inserts and deletes leave.
+TEST_F(CursorTest, CursorsOfOneTableOnTwoThreadsKeepTheTableWhole) {
+  SortOnArtist();
+  auto work = [this](DSCursor* c, unsigned seed, int* net) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> buf(1058);
+    for (int i = 0; i < 1500; ++i) {
+      const uint32_t op = rng() % 4;
+      if (op == 0) {
+        c->InitRecord(buf.data());
+        const std::string a(1, char('A' + rng() % 26));
+        c->PutField(buf.data(), kArtist, a.c_str());
+        if (c->InsertRecord(buf.data()) == DBERR_NONE) ++*net;
+      } else if (op == 1) {
+        if (c->DeleteRecord() == DBERR_NONE) --*net;
+      } else {
+        c->MoveRelative(int32_t(rng() % 5) - 2);
+        c->GetCurrentRecord(buf.data());
+      }
+    }
+  };
+  DSCursor other;
+  ASSERT_EQ(other.Attach(table_.get()), DBERR_NONE);
+  int netA = 0, netB = 0;
+  std::thread t(work, &other, 7u, &netB);
+  work(&cursor_, 11u, &netA);
+  t.join();
+  EXPECT_EQ(Count(), uint32_t(netA + netB));
+  EXPECT_EQ(Count(&other), uint32_t(netA + netB));
+  EXPECT_EQ(table_->LiveCount(), uint32_t(netA + netB));
+  std::string view = View();
+  EXPECT_TRUE(std::is_sorted(view.begin(), view.end()));
 }
 
 // ---- Random steps against a model ----
