@@ -141,7 +141,7 @@ std::vector<std::pair<std::string, ByteArray>> Seeds() {
     for (uint8_t state : {0, 4, 8}) {
       EXPECT_EQ(w.AppendValue(0, 1, &state), 0);
       for (size_t i = 0; i < std::size(types); ++i) {
-        EXPECT_EQ(w.AppendValue(i % 5 == state % 5 ? 1 : 0, 3 + state, bytes), 0);
+        EXPECT_EQ(w.AppendValue(i % 5 == state % 5 ? 1 : 0, 20 + state, bytes), 0);
       }
     }
     finish("all-types", w);

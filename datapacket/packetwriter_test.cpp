@@ -212,6 +212,7 @@ TEST(PacketWriter, RefusesWhatThePacketCannotCarry) {
   const uint8_t state = 0;
   EXPECT_EQ(w.AppendValue(1, 0, nullptr), DBERR_INVALIDPARAM);  // a null row state
   ASSERT_EQ(w.AppendValue(0, 1, &state), 0);
+  EXPECT_EQ(w.AppendValue(0, 2, "ab"), DBERR_INVALIDPARAM);  // shorter than a 4-byte integer
   for (int i = 0; i < 3; ++i) ASSERT_EQ(w.AppendValue(1, 0, nullptr), 0);
   EXPECT_EQ(w.AppendParameter(true, "P", kInt32, 4, "abcd"), DBERR_NA);  // after a row
 }
