@@ -226,8 +226,6 @@ class DSCursor : public IDSCursor {
   // The status after synchronising, without moving.
   DBResult Status();
   DSIDX* CurrentIndex() const { return index_; }
-  // Record number of the current record (meaningful when Status() is 0).
-  uint32_t CurrentRecordNumber() const { return record_; }
 
  private:
   // Brings range, position and status up to date with the index's change counter.
