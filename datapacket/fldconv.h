@@ -44,6 +44,9 @@ class FLDConv {
   virtual uint32_t FixedSize() const { return 0; }
   // The length prefix's size of varying values (1, 2 or 4); 0 for other kinds.
   virtual uint32_t PrefixSize() const { return 0; }
+  // True when a value found by Read starts with its engine form in the packet (Extract is a
+  // plain copy of value.length bytes from value.data).
+  virtual bool EngineFormInPlace() const { return true; }
 };
 
 // Fixed-size values whose packet form is their engine form.
@@ -141,6 +144,7 @@ class FLDCRepeat : public FLDConv {
   uint8_t* Write(uint8_t* dest, const uint8_t* value, uint32_t length) const override;
   const uint8_t* Read(const uint8_t* src, const uint8_t* end, PacketValue* value) const override;
   void Extract(const PacketValue& value, uint8_t* dest) const override;
+  bool EngineFormInPlace() const override { return elementSize_ == elementPacketSize_; }
 
  private:
   std::unique_ptr<FLDConv> element_;

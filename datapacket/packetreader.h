@@ -80,7 +80,9 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   // REQUIRES: the metadata was read to its end (10756 otherwise).
   DBResult ReadNextItem(uint32_t* length, void* value, uint32_t* status) override;
   // As ReadNextItem, without a copy: `data` points at the value in the packet (valid while
-  // the packet's bytes live), `length` is its length as the engine holds it.
+  // the packet's bytes live), `length` is its length as the engine holds it. (The one kind
+  // whose engine form differs, an array of packed decimals, is copied into a buffer of the
+  // reader, valid until the next call.)
   DBResult ReadNextItemInPlace(const uint8_t** data, uint32_t* length, uint32_t* status);
   DBResult StatusText(DBResult status, std::string* text) override;
   uint32_t TextMode() const override { return kStreamBinary; }
@@ -149,6 +151,7 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   uint32_t rowsLeft_ = 0;  // level-0 rows still to come
   uint32_t lastBlobMarker_ = 0;
   uint32_t lastNestedMark_ = 0;
+  std::vector<uint8_t> scratch_;  // engine form of a value that is not in place
 };
 
 }  // namespace dspacket

@@ -331,3 +331,22 @@ TEST(PacketCorruption, FailureIsSticky) {
 
 }  // namespace
 }  // namespace dspacket
+
+namespace dspacket {
+namespace {
+
+// An array column of 2-byte packed decimals: 18 bytes per element in the packet, 2 in the
+// engine. Reading in place must give the engine form too (found by fuzzing).
+TEST(PacketReader, ArrayOfPackedDecimalsReadsTheSameInPlaceAndCopied) {
+  testing::Bytes b;
+  b.header(1, 1, 3, 0).column("A", 0x00850002, 0, 0).u16(0);
+  b.u8(0).u8(0).u32(2).u8(0x89).u8(0x01).zeros(16).u8(0x04).u8(0x4e).zeros(16);
+  for (WalkValues mode : {WalkValues::kInPlace, WalkValues::kCopied}) {
+    testing::Recorder r;
+    ASSERT_EQ(WalkPacket(b.b, &r, mode), 0);
+    EXPECT_EQ(r.lines.back(), "item 0 020000008901044e");
+  }
+}
+
+}  // namespace
+}  // namespace dspacket
