@@ -329,12 +329,6 @@ TEST(PacketCorruption, FailureIsSticky) {
   EXPECT_EQ(reader.ReadNextItem(&length, value, &type), DBERR_DATAPACKETMISMATCH);
 }
 
-}  // namespace
-}  // namespace dspacket
-
-namespace dspacket {
-namespace {
-
 // An array column of 2-byte packed decimals: 18 bytes per element in the packet, 2 in the
 // engine. Reading in place must give the engine form too (found by fuzzing).
 TEST(PacketReader, ArrayOfPackedDecimalsReadsTheSameInPlaceAndCopied) {

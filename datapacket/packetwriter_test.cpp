@@ -7,6 +7,7 @@
 #include <string>
 
 #include "datapacket/packet_testing.h"
+#include "datapacket/packetreader.h"
 
 namespace dspacket {
 namespace {
@@ -306,12 +307,6 @@ TEST(PacketWriter, GrowsPastItsFirstBufferWithoutLosingBytes) {
   EXPECT_EQ(row[6 + 4999], static_cast<uint8_t>(499 + 4999));
 }
 
-}  // namespace
-}  // namespace dspacket
-
-namespace dspacket {
-namespace {
-
 // A varying flag on a kind whose converter is fixed (here an 8-byte integer) does not make the
 // writer look for a length prefix in the value: found by fuzzing (an 8-byte prefix was read
 // into a 4-byte length).
@@ -327,6 +322,19 @@ TEST(PacketWriter, VaryingFlagOnAFixedKindWritesTheFixedValue) {
   e.header(1, 0, 3, 24 + 10 + 6 + 8 + 2).column("A", 0x00010004, 0, 1);
   e.name("P").u32(0x00410008).raw(&value, 8).u16(0);
   EXPECT_EQ(testing::ToVector(packet), e.b);
+}
+
+TEST(PacketWriter, StatusTextsOfWriterAndReader) {
+  DSDATAPACKET w;
+  DSEXTRACT r;
+  std::string text;
+  ASSERT_EQ(w.StatusText(DBERR_DATAPACKETMISMATCH, &text), 0);
+  EXPECT_EQ(text, "Mismatch in datapacket.");
+  ASSERT_EQ(r.StatusText(DBERR_NA, &text), 0);
+  EXPECT_EQ(text, "Operation not applicable.");
+  ASSERT_EQ(r.StatusText(8451, &text), 0);
+  EXPECT_EQ(text, "");  // converters that could not be built have no text
+  EXPECT_EQ(w.StatusText(DBERR_NA, nullptr), DBERR_INVALIDPARAM);
 }
 
 }  // namespace
