@@ -212,6 +212,9 @@ class DSBASE : public IDSBase {
   void SetDisableEdits(bool v) { disableEdits_ = v; }
   void SetDisableInserts(bool v) { disableInserts_ = v; }
   void SetDisableDeletes(bool v) { disableDeletes_ = v; }
+  bool DisableEdits() const { return disableEdits_; }
+  bool DisableInserts() const { return disableInserts_; }
+  bool DisableDeletes() const { return disableDeletes_; }
   bool DeltaMode() const { return deltaMode_; }
   // A delta table logs no changes and refuses inserts and deletes.
   void SetDeltaMode(bool v) {
