@@ -380,7 +380,8 @@ DBResult DSEXTRACT::ReadNextItemInPlace(const uint8_t** data, uint32_t* length, 
   DBResult result = PeekItem(&item);
   if (result != DBERR_NONE) return result;
   *data = item.value.data;
-  if (item.column != nullptr && !item.column->converter->EngineFormInPlace()) {
+  if (item.column != nullptr && item.status == kItemValue &&
+      !item.column->converter->EngineFormInPlace()) {
     // Arrays of packed decimals: the engine form is shorter than the packet form.
     scratch_.resize(item.value.length);
     item.column->converter->Extract(item.value, scratch_.data());

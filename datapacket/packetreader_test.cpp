@@ -335,10 +335,15 @@ TEST(PacketReader, ArrayOfPackedDecimalsReadsTheSameInPlaceAndCopied) {
   testing::Bytes b;
   b.header(1, 1, 3, 0).column("A", 0x00850002, 0, 0).u16(0);
   b.u8(0).u8(0).u32(2).u8(0x89).u8(0x01).zeros(16).u8(0x04).u8(0x4e).zeros(16);
+  b.u8(0).u8(1);  // a second row whose array is null
+  const uint32_t rows = 2;
+  std::memcpy(&b.b[kHdrRowCount], &rows, 4);
   for (WalkValues mode : {WalkValues::kInPlace, WalkValues::kCopied}) {
     testing::Recorder r;
     ASSERT_EQ(WalkPacket(b.b, &r, mode), 0);
-    EXPECT_EQ(r.lines.back(), "item 0 020000008901044e");
+    const std::vector<std::string> rowLines(r.lines.end() - 4, r.lines.end());
+    EXPECT_EQ(rowLines, (std::vector<std::string>{"item 0 00", "item 0 020000008901044e",
+                                                  "item 0 00", "item 1 "}));
   }
 }
 
