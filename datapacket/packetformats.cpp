@@ -1,0 +1,43 @@
+// Writer choice by stream mode and reader choice by content.
+#include "datapacket/packetformats.h"
+
+#include <new>
+
+#include "datapacket/xmlreader.h"
+#include "datapacket/xmlwriter.h"
+
+namespace dspacket {
+
+using namespace dsengine;
+
+std::unique_ptr<TDATAPACKET_WRITE> MakePacketWriter(uint32_t streamMode) {
+  std::unique_ptr<TDATAPACKET_WRITE> writer;
+  if (IsXmlStreamMode(streamMode)) {
+    writer.reset(new (std::nothrow) DSXMLWRITER());
+  } else {
+    writer.reset(new (std::nothrow) DSDATAPACKET());
+  }
+  if (writer != nullptr) writer->SetTextMode(streamMode);
+  return writer;
+}
+
+DBResult OpenPacketByContent(std::span<const uint8_t> packet,
+                             std::unique_ptr<TDATAPACKET_READ>* reader, uint32_t* streamMode) {
+  if (reader == nullptr) return DBERR_INVALIDPARAM;
+  reader->reset();
+  PacketHeader header;
+  std::unique_ptr<TDATAPACKET_READ> opened;
+  if (ReadPacketHeader(packet, &header)) {
+    opened.reset(new (std::nothrow) DSEXTRACT());
+  } else {
+    opened.reset(new (std::nothrow) DSXMLEXTRACT());
+  }
+  if (opened == nullptr) return DBERR_NOMEMORY;
+  const DBResult status = opened->OpenPacket(packet);
+  if (status != DBERR_NONE) return status;
+  if (streamMode != nullptr) *streamMode = opened->TextMode();
+  *reader = std::move(opened);
+  return DBERR_NONE;
+}
+
+}  // namespace dspacket
