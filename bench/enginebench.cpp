@@ -80,10 +80,11 @@ uint32_t AddFilter(DSCursor& c, const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<DSBASE> BuildTable(const LyricsGenerator& gen, double budgetSeconds) {
+std::unique_ptr<DSBASE> BuildTable(const LyricsGenerator& gen, double budgetSeconds,
+                                   uint64_t* steps) {
   Stopwatch w;
-  uint32_t steps = 0;
-  auto overBudget = [&] { return ++steps % 1024 == 0 && w.Seconds() > budgetSeconds; };
+  *steps = 0;
+  auto overBudget = [&] { return ++*steps % 1024 == 0 && w.Seconds() > budgetSeconds; };
   auto table = std::make_unique<DSBASE>();
   std::vector<FieldDescriptor> fields = LyricsFields();
   Check(table->CreateTable(uint32_t(fields.size()), fields.data(), "cdsMain"), "create table");

@@ -26,8 +26,10 @@ struct ModelSize {
 };
 
 // Builds the collection with its history; ends the program with a message on a failed status.
-// Gives up (nullptr) once building has taken more than `budgetSeconds`.
-std::unique_ptr<dsengine::DSBASE> BuildTable(const LyricsGenerator& gen, double budgetSeconds);
+// Gives up (nullptr) once building has taken more than `budgetSeconds`; *steps gets the number of
+// inserts, modifies and deletes done.
+std::unique_ptr<dsengine::DSBASE> BuildTable(const LyricsGenerator& gen, double budgetSeconds,
+                                             uint64_t* steps);
 ModelSize Model(const dsengine::DSBASE& table);
 
 class EngineBench {
