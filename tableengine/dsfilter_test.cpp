@@ -197,3 +197,27 @@ TEST(FilteredIndex, PositionArraySizing) {
 
 }  // namespace
 }  // namespace dsengine
+
+namespace dsengine {
+namespace {
+
+TEST_F(FilteredViewTest, RefilteringASortedViewWithOtherOptions) {
+  for (const char* a : {"Beatles", "Abba", "Cream", "abc", "Abba"}) Insert(a);
+  const uint32_t keys[2] = {kArtist, kTitle};
+  ASSERT_EQ(view_.SortOnFields(2, keys, nullptr, nullptr), DBERR_NONE);
+  uint32_t handle = 0;
+  ASSERT_EQ(Filter("Artist like 'ab%'", &handle), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"Abba", "Abba", "abc"}));
+  ASSERT_EQ(view_.DropFilter(handle), DBERR_NONE);
+  ASSERT_EQ(Filter("Artist like 'c%'", &handle), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"Cream"}));
+  ASSERT_EQ(view_.DropFilter(handle), DBERR_NONE);
+  ASSERT_EQ(Filter("Artist like 'c%'", &handle, 0), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({}));
+  ASSERT_EQ(view_.DropFilter(handle), DBERR_NONE);
+  ASSERT_EQ(Filter("Artist like 'ab%'", &handle, 0), DBERR_NONE);
+  EXPECT_EQ(Artists(), Names({"abc"}));
+}
+
+}  // namespace
+}  // namespace dsengine
