@@ -324,6 +324,43 @@ TEST(PacketWriter, VaryingFlagOnAFixedKindWritesTheFixedValue) {
   EXPECT_EQ(testing::ToVector(packet), e.b);
 }
 
+// The buffer starts at 32768 bytes and grows by at least the room needed, alternately by the
+// current size (at most 1024000) and by 32768; a rows-only packet starts on the larger step.
+TEST(PacketWriter, GrowthAlternatesBetweenTheCurrentSizeAndASmallStep) {
+  const DSColumnDesc cols[] = {Col("V", kBlob)};
+  const std::string value(1000, 'v');
+  const uint8_t state = 0;
+  struct Case {
+    size_t writtenAbove;  // write rows until the packet is larger than this
+    size_t capacity;
+  } cases[] = {{0, 32768},
+               {32768, 65536},
+               {65536, 65536 + 32768},
+               {98304, 98304 + 98304},
+               {196608, 196608 + 32768}};
+  for (const Case& c : cases) {
+    DSDATAPACKET w;
+    ASSERT_EQ(w.BeginPacketWithColumns(3, 1, cols), 0);
+    size_t size = 0;
+    do {
+      ASSERT_EQ(w.AppendValue(0, 1, &state), 0);
+      ASSERT_EQ(w.AppendValue(0, 1000, value.data()), 0);
+      ASSERT_EQ(w.PacketSize(&size), 0);
+    } while (size <= c.writtenAbove);
+    ByteArray packet;
+    ASSERT_EQ(w.FinishPacket(&packet), 0);
+    EXPECT_EQ(packet.capacity(), c.capacity) << c.writtenAbove;
+  }
+  DSDATAPACKET w;
+  ASSERT_EQ(w.BeginPacketWithColumns(3, 1, cols), 0);
+  const std::string big(100000, 'b');
+  ASSERT_EQ(w.AppendValue(0, 1, &state), 0);
+  ASSERT_EQ(w.AppendValue(0, 100000, big.data()), 0);
+  ByteArray packet;
+  ASSERT_EQ(w.FinishPacket(&packet), 0);
+  EXPECT_EQ(packet.capacity(), 32768 + 100004u);  // the room needed beats the step
+}
+
 TEST(PacketWriter, StatusTextsOfWriterAndReader) {
   DSDATAPACKET w;
   DSEXTRACT r;
