@@ -379,3 +379,27 @@ TEST(FilterParser, TextEndsAtTheFirstNul) {
 
 }  // namespace
 }  // namespace db
+
+namespace db {
+namespace {
+
+TEST(FilterParser, ParserOptionsForFieldNamesAndDependencies) {
+  TExprFieldList list("cdsMain", {{"Artist", "ARTIST_COL", 2, ftString, 180, fkData},
+                                  {"Title", "Artist", 4, ftString, 180, fkData}});
+  std::vector<bool> used;
+  TExprParser p(list, "artist = 'x'", 0, poExtendedSyntax | poFieldDepend, {}, &used);
+  ASSERT_TRUE(p.Ok());
+  ASSERT_GE(used.size(), 3u);
+  for (size_t n = 0; n < used.size(); ++n) EXPECT_EQ(used[n], n == 2) << n;
+  // Original names first: «Artist» is Title's original name.
+  TExprParser orig(list, "Artist = 'x'", 0, poExtendedSyntax | poUseOrigNames);
+  ASSERT_TRUE(orig.Ok());
+  EXPECT_EQ(orig.Block()[10 + 12 + 8], 4);  // field number of the field node
+  // With a given field name the field's own name is written.
+  TExprParser given(list, "aRtIsT = 'x'", 0, poExtendedSyntax | poFieldNameGiven, "Artist");
+  ASSERT_TRUE(given.Ok());
+  EXPECT_EQ(Literals(given), std::string("Artist\0x\0", 9));
+}
+
+}  // namespace
+}  // namespace db
