@@ -1,0 +1,40 @@
+// Our side of the benchmarks through the client dataset facade (TClientDataSet), the way the
+// program's search box, column headers and editor drive it. Built only when the facade exists
+// (DZ_BENCH_HAVE_FACADE); used by dzbench only.
+#pragma once
+
+#if __has_include("tableengine/DBClient.h")
+#define DZ_BENCH_HAVE_FACADE 1
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "tableengine/DBClient.h"
+#include "tableengine/dsbase.h"
+
+namespace bench {
+
+class FacadeBench {
+ public:
+  // Opens a TClientDataSet over `table` (filter options: case-insensitive, as the program's).
+  explicit FacadeBench(std::unique_ptr<dsengine::DSBASE> table);
+
+  // Seconds for IndexFieldNames := "Artist;Title" from the default order.
+  double Sort();
+  // Seconds for one keystroke on the sorted dataset: Filter := `filter`, Filtered := true,
+  // First, read Artist and Title of 10 rows. *rows gets RecordCount.
+  double Search(const std::string& filter, int* rows);
+  // Seconds for Edit, Artist changed, Post on the sorted dataset filtered by «Artist like 'b%'»,
+  // at record `recNo` of the view. The first call sets that filter up.
+  double Edit(int recNo);
+  int EditViewCount();
+
+ private:
+  db::TClientDataSet data_{"cdsMain"};
+  bool editView_ = false;
+};
+
+}  // namespace bench
+
+#endif
