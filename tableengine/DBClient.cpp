@@ -118,7 +118,7 @@ void TCustomClientDataSet::CreateDataSet() {
 }
 
 void TCustomClientDataSet::OpenTable(std::unique_ptr<DSBASE> table) {
-  if (Active()) DatabaseError("Cannot perform this operation on an open dataset", Name());
+  Close();
   table_ = std::move(table);
   Open();
 }

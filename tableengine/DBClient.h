@@ -38,7 +38,8 @@ class TCustomClientDataSet : public TDataSet {
   // it. Raises when active, for a field name of 32 characters or more (EDSWriter) and when
   // there is no definition.
   void CreateDataSet();
-  // Takes a created table (for example one loaded from a data packet) and opens over it.
+  // Takes a created table (for example one loaded from a data packet) and opens over it; an
+  // open dataset is closed first (its table is released).
   void OpenTable(std::unique_ptr<dsengine::DSBASE> table);
   // The table while there is one (after create or load, until close); nullptr otherwise.
   dsengine::DSBASE* DSBase() const { return table_.get(); }

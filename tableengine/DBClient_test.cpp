@@ -292,6 +292,43 @@ TEST_F(ClientDataSetTest, IndexFieldNamesWhileInactiveIsAppliedAtOpen) {
   EXPECT_EQ(Artists(other), (Strings{"a", "b"}));
 }
 
+// What the main window's search box does on each change of its text (with Artist chosen).
+void Search(TDataSet& ds, std::string text) {
+  if (text.empty()) {
+    ds.SetFilter("");
+    ds.SetFiltered(false);
+    return;
+  }
+  for (char& c : text)
+    if (c == '?') c = '%';
+  if (text.back() != '%') text += '%';
+  ds.SetFilter("Artist like '" + text + "'");
+  ds.SetFiltered(true);
+}
+
+TEST_F(ClientDataSetTest, SearchBoxTypingThroughAnInvalidText) {
+  AddLyric(cds, "rock 'n' roll band", "1");
+  AddLyric(cds, "Rockets", "2");
+  AddLyric(cds, "Abba", "3");
+  cds.SetIndexFieldNames("Artist;Title");
+  Search(cds, "rock");
+  EXPECT_EQ(cds.RecordCount(), 2);
+  EXPECT_EQ(Artist(), "rock 'n' roll band");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { Search(cds, "rock 'n' roll"); }),
+            "Filter expression incorrectly terminated");
+  EXPECT_EQ(cds.RecordCount(), 3);
+  Search(cds, "rock");  // the same filter text as the one still stored
+  EXPECT_EQ(cds.RecordCount(), 3);
+  Search(cds, "rocke");
+  EXPECT_EQ(cds.RecordCount(), 1);
+  EXPECT_EQ(Artist(), "Rockets");
+  Search(cds, "?");
+  EXPECT_EQ(cds.RecordCount(), 3);
+  Search(cds, "");
+  EXPECT_FALSE(cds.Filtered());
+  EXPECT_EQ(Artist(), "Abba") << "the first record of the order";
+}
+
 // ---- Field writes, memos, cancel ----
 
 TEST_F(ClientDataSetTest, FieldWriteRefusals) {
