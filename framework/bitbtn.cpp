@@ -45,12 +45,19 @@ std::unique_ptr<TBitmap> CutImage(TBitmap& src, int x0, int w, int h) {
 }  // namespace
 
 void TBitBtn::GlyphChanged() {
+  TBitmap& g = *glyph_;
+  if (!g.Empty() && g.Width() % g.Height() == 0 && g.Width() / g.Height() <= 4)
+    num_glyphs_ = g.Width() / g.Height();
+  Invalidate();
+}
+
+// The images are cut from the glyph at each drawing, so drawing on the glyph's canvas after
+// it was assigned shows too.
+void TBitBtn::BuildImages() {
   for (auto& image : images_) image.reset();
   generated_disabled_.reset();
   TBitmap& g = *glyph_;
   if (!g.Empty()) {
-    if (g.Width() % g.Height() == 0 && g.Width() / g.Height() <= 4)
-      num_glyphs_ = g.Width() / g.Height();
     if (g.PixelFormat() != pf24bit) g.SetPixelFormat(pf24bit);
     int w = g.Width() / num_glyphs_;
     const uint8_t* corner = g.ScanLine(g.Height() - 1);
@@ -61,7 +68,6 @@ void TBitBtn::GlyphChanged() {
       images_[i]->SetTransparent(true);
     }
   }
-  Invalidate();
 }
 
 const TBitmap* TBitBtn::Image(bool enabled, bool pressed) {
@@ -110,8 +116,8 @@ const TBitmap* TBitBtn::Image(bool enabled, bool pressed) {
 
 void TBitBtn::CalcLayout(const RECT& client, POINT& glyph_pos, RECT& text_rect) {
   int cw = client.right - client.left, ch = client.bottom - client.top;
-  int gw = images_[0] ? images_[0]->Width() : 0;
-  int gh = images_[0] ? images_[0]->Height() : 0;
+  int gw = glyph_->Empty() ? 0 : glyph_->Width() / num_glyphs_;
+  int gh = glyph_->Empty() ? 0 : glyph_->Height();
   std::string caption = Caption();
   SIZE ts{0, 0};
   if (!caption.empty()) {
@@ -133,6 +139,7 @@ void TBitBtn::CalcLayout(const RECT& client, POINT& glyph_pos, RECT& text_rect) 
 }
 
 void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
+  BuildImages();
   TCanvas canvas(item.hDC);
   RECT r = item.rcItem;
   bool pressed = item.itemState & ODS_SELECTED;

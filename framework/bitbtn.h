@@ -38,6 +38,7 @@ class TBitBtn : public TButton {
 
  private:
   void GlyphChanged();
+  void BuildImages();
   void DrawItem(const DRAWITEMSTRUCT& item);
   const TBitmap* Image(bool enabled, bool pressed);
 

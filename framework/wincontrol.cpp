@@ -47,7 +47,8 @@ void TWinControl::CreateParams(TCreateParams& p) {
   p.Y = Top();
   p.Width = Width();
   p.Height = Height();
-  if (parent_) p.WndParent = parent_->Handle();
+  // Never creates the parent's window: CreateParams also serves size calculations.
+  if (parent_ && parent_->handle_) p.WndParent = parent_->handle_;
   p.WinClassName = ClassName();
 }
 
@@ -62,6 +63,10 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::CreateHandle() {
   if (handle_) return;
+  if (parent_ && !parent_->handle_) {
+    parent_->CreateHandle();  // creates this window too, with the other children
+    if (handle_) return;
+  }
   CreateWnd();
   if (!handle_) return;
   SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), 0);
