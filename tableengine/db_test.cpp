@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tableengine/datasource.h"
 #include "tableengine/dbclient_testing.h"
 
@@ -353,6 +355,94 @@ TEST_F(TypedFieldsTest, FieldChangeAndValidateEvents) {
   F("I").SetAsInteger(1);
   EXPECT_EQ(changes, 1);
   EXPECT_TRUE(cds.Modified());
+}
+
+}  // namespace
+}  // namespace db
+
+namespace db {
+namespace {
+
+// Random editing and navigation against a sorted reference list of artists.
+TEST(DataSetModelProperty, RandomOperationsFollowTheReference) {
+  TRecordingClientDataSet cds("cdsMain");
+  DefineLyrics(cds);
+  cds.CreateDataSet();
+  cds.SetIndexFieldNames("Artist");
+  std::vector<std::string> ref;  // artists in view order
+  size_t idx = 0;                // expected current position
+  uint32_t seed = 12345;
+  auto rnd = [&](uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  };
+  int nextName = 0;
+  auto newArtist = [&] {
+    char buf[16];
+    snprintf(buf, sizeof buf, "A%05u", (unsigned)(rnd(50000) * 2 + (nextName++ % 2)));
+    return std::string(buf);
+  };
+  auto place = [&](const std::string& a) {
+    return size_t(std::lower_bound(ref.begin(), ref.end(), a) - ref.begin());
+  };
+  for (int step = 0; step < 600; ++step) {
+    const uint32_t op = rnd(9);
+    if (op <= 1 || ref.empty()) {  // insert through the editor
+      std::string a = newArtist();
+      while (std::binary_search(ref.begin(), ref.end(), a)) a = newArtist();
+      cds.Append();
+      cds.FieldByName("Artist").SetAsString(a);
+      if (op == 1 && !ref.empty()) {
+        cds.Cancel();
+      } else {
+        cds.Post();
+        idx = place(a);
+        ref.insert(ref.begin() + long(idx), a);
+      }
+    } else if (op == 2) {  // edit the current artist
+      std::string a = newArtist();
+      while (std::binary_search(ref.begin(), ref.end(), a)) a = newArtist();
+      cds.Edit();
+      cds.FieldByName("Artist").SetAsString(a);
+      cds.Post();
+      ref.erase(ref.begin() + long(idx));
+      idx = place(a);
+      ref.insert(ref.begin() + long(idx), a);
+    } else if (op == 3) {
+      cds.Delete();
+      ref.erase(ref.begin() + long(idx));
+      if (idx >= ref.size() && idx > 0) idx = ref.size() - 1;
+      if (ref.empty()) idx = 0;
+    } else if (op == 4) {
+      cds.Next();
+      if (idx + 1 < ref.size()) ++idx;
+    } else if (op == 5) {
+      cds.Prior();
+      if (idx > 0) --idx;
+    } else if (op == 6) {
+      const int n = int(rnd(7)) - 3;
+      cds.MoveBy(n);
+      idx = size_t(std::clamp<long>(long(idx) + n, 0, long(ref.size()) - 1));
+    } else if (op == 7) {
+      idx = rnd(uint32_t(ref.size()));
+      cds.SetRecNo(int(idx) + 1);
+    } else {
+      rnd(2) ? cds.First() : cds.Last();
+      idx = cds.Bof() ? 0 : ref.size() - 1;
+    }
+    ASSERT_EQ(cds.RecordCount(), int(ref.size())) << "step " << step;
+    if (ref.empty()) {
+      ASSERT_TRUE(cds.IsEmpty()) << "step " << step;
+      continue;
+    }
+    ASSERT_EQ(cds.FieldByName("Artist").AsString(), ref[idx]) << "step " << step << " op " << op;
+    ASSERT_EQ(cds.RecNo(), int(idx) + 1) << "step " << step;
+  }
+  TRecordBuffer row;
+  for (size_t i = 0; i < ref.size(); ++i) {
+    ASSERT_TRUE(cds.GetRow(int(i) + 1, row));
+    ASSERT_EQ(cds.FieldByName("Artist").AsStringIn(row), ref[i]);
+  }
 }
 
 }  // namespace
