@@ -4,6 +4,7 @@
 #include <new>
 
 #include "datapacket/xmlreader.h"
+#include "datapacket/xmltext.h"
 #include "datapacket/xmlwriter.h"
 
 namespace dspacket {
@@ -19,6 +20,17 @@ std::unique_ptr<TDATAPACKET_WRITE> MakePacketWriter(uint32_t streamMode) {
   }
   if (writer != nullptr) writer->SetTextMode(streamMode);
   return writer;
+}
+
+uint32_t StreamModeForSave(std::string_view fileName, uint32_t packetFormat) {
+  if (packetFormat == 1) return kStreamXml;
+  if (packetFormat == 2) return kStreamXmlUtf8Mode;
+  const size_t dot = fileName.find_last_of('.');
+  const size_t slash = fileName.find_last_of("\\/");
+  const bool hasExtension =
+      dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+  if (hasExtension && EqualsNoCase(fileName.substr(dot), ".xml")) return kStreamXml;
+  return kStreamBinary;
 }
 
 DBResult OpenPacketByContent(std::span<const uint8_t> packet,

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string_view>
 
 #include "datapacket/packetreader.h"
 #include "datapacket/packetwriter.h"
@@ -16,6 +17,10 @@ namespace dspacket {
 // for modes with bit 1 or 2 (5: XML, 13: UTF-8 XML), else the binary writer (which accepts
 // only mode 0). Null when memory runs out.
 std::unique_ptr<TDATAPACKET_WRITE> MakePacketWriter(uint32_t streamMode);
+
+// The stream mode of a file save: packet format 0 binary, 1 XML, 2 UTF-8 XML give 0, 5, 13;
+// a binary save to a name whose extension is ".xml" in any letter case gives XML (5).
+uint32_t StreamModeForSave(std::string_view fileName, uint32_t packetFormat);
 
 // Import by content: opens `packet` with the binary reader when its header is a valid binary
 // header, else with the XML reader. On success `reader` holds the opened reader and

@@ -56,6 +56,8 @@ class DSXMLEXTRACT final : public TDATAPACKET_READ {
 
   // Rows of level 0 in the document.
   uint32_t RowCount() const;
+  // Columns of all levels (a binary header's column count).
+  uint32_t ColumnCount() const { return static_cast<uint32_t>(columns_.size()); }
   bool Utf8() const { return utf8_; }
 
  private:

@@ -238,6 +238,16 @@ TEST(XmlWriter, WriterChoiceByStreamMode) {
   EXPECT_EQ(mixed.BeginPacket(3, 1), dsengine::DBERR_NOTSUPPORTED);
 }
 
+TEST(XmlWriter, SaveToAnXmlNameWritesXml) {
+  EXPECT_EQ(StreamModeForSave("C:\\Db\\Lyrics.roZoreda", 0), 0u);
+  EXPECT_EQ(StreamModeForSave("lyrics.xml", 0), kStreamXml);
+  EXPECT_EQ(StreamModeForSave("LYRICS.XML", 0), kStreamXml);
+  EXPECT_EQ(StreamModeForSave("dir.xml/lyrics", 0), 0u);
+  EXPECT_EQ(StreamModeForSave("lyrics.xmlx", 0), 0u);
+  EXPECT_EQ(StreamModeForSave("lyrics.bin", 1), kStreamXml);
+  EXPECT_EQ(StreamModeForSave("lyrics.bin", 2), kStreamXmlUtf8Mode);
+}
+
 #ifndef _WIN32
 TEST(XmlWriter, DocumentsAreWellFormedForXmllint) {
   if (std::system("command -v xmllint >/dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
