@@ -9,6 +9,7 @@
 #include "framework/screen.h"
 #include "framework/testform_test.h"
 #include "framework/windowclass.h"
+#include "platform/exceptions.h"
 
 namespace framework::testing {
 namespace {
@@ -242,6 +243,65 @@ TEST(FormLifetime, CloseActionsHideFreeOrKeepTheForm) {
   form->Close();
   Pump();
   EXPECT_TRUE(destroyed);  // released after the queued messages
+}
+
+}  // namespace
+}  // namespace framework::testing
+
+namespace framework::testing {
+namespace {
+
+TEST(FormLifetime, DefinitionCreatesNoWindowUntilShownThenOneWindowPerControl) {
+  int windows = LiveWindowCount();
+  auto form = std::make_unique<TfrmTest>(nullptr);
+  EXPECT_EQ(LiveWindowCount(), windows);  // loading builds objects only
+  form->Show();
+  Pump();
+  // One window for the form and one for every windowed control.
+  int windowed = 1;
+  for (int i = 0; i < form->ComponentCount(); ++i)
+    if (dynamic_cast<TWinControl*>(form->Components(i))) ++windowed;
+  EXPECT_EQ(LiveWindowCount(), windows + windowed);
+  // Nothing is left to paint once the messages are handled.
+  EXPECT_FALSE(GetUpdateRect(form->Handle(), nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(form->gbDatabase->Handle(), nullptr, FALSE));
+}
+
+TEST(ApplicationObject, FirstCreatedFormIsMainAndClosingItEndsTheProgram) {
+  TForm* main = nullptr;
+  TForm* second = nullptr;
+  Application->CreateForm(main);
+  Application->CreateForm(second);
+  EXPECT_EQ(Application->MainForm(), main);
+  main->Show();
+  second->Show();
+  Pump();
+  second->Close();
+  EXPECT_FALSE(second->Visible());
+  EXPECT_FALSE(Application->Terminated());
+  // A close handler that raises the silent abort drops the request.
+  main->OnClose = [](TObject*, TCloseAction&) { Abort(); };
+  SendMessageA(main->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(main->Visible());
+  EXPECT_FALSE(Application->Terminated());
+  main->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+  main->Close();
+  EXPECT_TRUE(Application->Terminated());
+  Application->ProcessMessages();  // takes the quit message
+  Application->DestroyForms();
+  Application->Initialize();
+  EXPECT_EQ(Application->MainForm(), nullptr);
+  EXPECT_FALSE(Application->Terminated());
+}
+
+TEST(ScreenObject, CursorAndWorkArea) {
+  Screen->SetCursor(crHourGlass);
+  EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  Screen->SetCursor(crDefault);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+  RECT r = Screen->WorkAreaRect();
+  EXPECT_GT(r.right - r.left, 0);
+  EXPECT_LE(r.right - r.left, Screen->Width());
 }
 
 }  // namespace
