@@ -1,8 +1,12 @@
 // dzbench: speed and memory of our table engine against SQLite on the same data, and of our
 // DEFLATE decoder against zlib on the same stream. Every figure is the median of kRuns runs and
 // is printed next to its anchor measured in the same run.
-//   dzbench [--json FILE] [--work DIR] N...
-// Rows whose operation has no API in the engine yet are printed as "n/a (not built yet)".
+//   dzbench [--json FILE] [--work DIR] [--budget SECONDS] N...
+// Each size runs in a child process (--one N) so that its memory figures start from a fresh heap.
+// Our table is built through the engine's API (inserts, then modifies and deletes with change
+// logging); rows marked [cursor] drive the engine's cursor directly, the others TClientDataSet.
+// Rows whose operation has no API yet are printed as "n/a (not built yet)": load, save and the
+// memory after load wait for the table file (packet export/import and SavePacketFile).
 #include <unistd.h>
 #include <zlib.h>
 
@@ -31,8 +35,9 @@ constexpr uint32_t kTargetN = 100000;  // the targets are stated for this collec
 const char* const kNotBuilt = "n/a (not built yet)";
 const char* const kSortRow = "sort Artist;Title [cursor]";
 const char* const kFacadeSortRow = "sort Artist;Title";
-constexpr double kBuildBudget =
-    150;  // seconds our table may take to build before a size is skipped
+// Seconds our table may take to build before a size's own figures are skipped (its anchors still
+// run): keeps scripts/bench within its time even when building is slow.
+constexpr double kBuildBudget = 150;
 
 struct Row {
   std::string name;
