@@ -202,3 +202,30 @@ TEST(WindowedControls, WindowProcCanBeTakenOverAndGivenBack) {
 
 }  // namespace
 }  // namespace framework
+
+namespace framework {
+namespace {
+
+TEST(ApplicationFilter, OnMessageSeesMessagesAndCanSwallowThem) {
+  TForm form(nullptr);
+  int delivered = 0;
+  form.WindowProc = [&, original = form.WindowProc](TMessage& m) {
+    if (m.Msg == WM_APP + 1) ++delivered;
+    original(m);
+  };
+  int seen = 0;
+  Application->OnMessage = [&](MSG& msg, bool& handled) {
+    if (msg.message != WM_APP + 1) return;
+    ++seen;
+    handled = msg.wParam == 1;  // the first is swallowed
+  };
+  PostMessageA(form.Handle(), WM_APP + 1, 1, 0);
+  PostMessageA(form.Handle(), WM_APP + 1, 2, 0);
+  Application->ProcessMessages();
+  Application->OnMessage = nullptr;
+  EXPECT_EQ(seen, 2);
+  EXPECT_EQ(delivered, 1);
+}
+
+}  // namespace
+}  // namespace framework
