@@ -141,7 +141,10 @@ DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
   if (phase_ != Phase::kMetadata) return DBERR_EOF;
   if (fieldListOpen_ && fieldLeft_ != 0) return DBERR_NA;
   const uint32_t levelIndex = current_;
-  if (levels_[levelIndex].remaining == 0) return DBERR_EOF;
+  if (levels_[levelIndex].remaining == 0) {
+    fieldListOpen_ = false;  // the last column's (drained) list is over: table parameters next
+    return DBERR_EOF;
+  }
 
   const uint8_t nameLength = in_.U8();
   if (in_.ok() && nameLength == 0) return Fail(DBERR_NOFIELDNAME);
