@@ -511,12 +511,14 @@ TEST(ClientDataSetOpenTable, LoadedReadOnlyFieldsAndFilterAtOpen) {
   auto fields = LyricsFields();
   fields[0].attributes = dsengine::fldAttrREADONLY;
   auto t = dsengine::testing::MakeTable(fields);
-  dsengine::DSCursor c;
-  c.Attach(t.get());
-  for (const char* a : {"Abba", "Beatles", "abc"}) {
-    dsengine::testing::Rec r(*t);
-    r.Str(dsengine::testing::kArtist, a);
-    c.InsertRecord(r.data());
+  {
+    dsengine::DSCursor c;  // gone before the dataset takes the table
+    c.Attach(t.get());
+    for (const char* a : {"Abba", "Beatles", "abc"}) {
+      dsengine::testing::Rec r(*t);
+      r.Str(dsengine::testing::kArtist, a);
+      c.InsertRecord(r.data());
+    }
   }
   TClientDataSet cds("cdsMain");
   cds.SetFilterOptions(foCaseInsensitive);
