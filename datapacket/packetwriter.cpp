@@ -325,9 +325,10 @@ DBResult DSDATAPACKET::AppendColumnValue(uint32_t status, uint32_t length, const
     return DBERR_NONE;
   }
   const uint8_t* data = static_cast<const uint8_t*>(value);
-  // A fixed value takes its converter's size whatever the length; a length that is given
-  // and shorter than that would make the converter read past the caller's value.
-  if (length != 0 && length < column.converter->FixedSize()) return DBERR_INVALIDPARAM;
+  // A fixed value takes its converter's size (a longer field, such as a 2-byte slot of an
+  // 8-bit integer, gives its first bytes); a shorter length would make the converter read past
+  // the caller's value.
+  if (length < column.converter->FixedSize()) return DBERR_INVALIDPARAM;
   const size_t size = column.converter->PacketSize(data, length);
   if (size == FLDConv::kUnencodable) return DBERR_INVALIDPARAM;
   DBResult result = Ensure(size);

@@ -67,7 +67,7 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
                            const void* value) override;
   // Next item of the current row: the row state (status 0, length 1) first, then one call per
   // column in column order. Status 1 or no value: null; 2: unchanged. A fixed-size value
-  // takes its converter's size: `length` may be 0, or at least that size (9986 otherwise). A
+  // takes its converter's size: `length` must cover it (9986 otherwise), more is ignored. A
   // nested-table value n (1 to 0x7FFFFFFF) is followed by n rows of the nested level; 0xFFFFFFFF by
   // rows up to CloseNestedRows. 8451 when converters fail or the first row is not at level 0; 9986
   // for a null row state or a value its converter cannot encode.

@@ -97,7 +97,7 @@ TEST(PacketWriter, RowsCarryStateStatusBitsAndValues) {
   const int32_t id = 1;
   const std::string song(300, 's');
   ASSERT_EQ(w.AppendValue(0, 1, &inserted), 0);
-  ASSERT_EQ(w.AppendValue(0, 0, &id), 0);  // fixed size: the length is ignored
+  ASSERT_EQ(w.AppendValue(0, 4, &id), 0);
   ASSERT_EQ(w.AppendValue(0, 4, "Rock"), 0);
   ASSERT_EQ(w.AppendValue(0, 1, ""), 0);
   ASSERT_EQ(w.AppendValue(1, 0, nullptr), 0);
@@ -214,6 +214,7 @@ TEST(PacketWriter, RefusesWhatThePacketCannotCarry) {
   EXPECT_EQ(w.AppendValue(1, 0, nullptr), DBERR_INVALIDPARAM);  // a null row state
   ASSERT_EQ(w.AppendValue(0, 1, &state), 0);
   EXPECT_EQ(w.AppendValue(0, 2, "ab"), DBERR_INVALIDPARAM);  // shorter than a 4-byte integer
+  EXPECT_EQ(w.AppendValue(0, 0, "abcd"), DBERR_INVALIDPARAM);
   for (int i = 0; i < 3; ++i) ASSERT_EQ(w.AppendValue(1, 0, nullptr), 0);
   EXPECT_EQ(w.AppendParameter(true, "P", kInt32, 4, "abcd"), DBERR_NA);  // after a row
 }
