@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/dbtestdata_test.h"
+#include "framework/gdiobjects.h"
+#include "framework/windowclass.h"
 
 namespace framework::dbtest {
 namespace {
@@ -341,6 +343,42 @@ TEST_F(DBGridTest, ASearchFilterUpdatesGridEditAndMemoAtOnce) {
   ds->SetFiltered(false);
   EXPECT_EQ(grid->RowCount(), kRecords);
   EXPECT_EQ(grid->CellText(0, grid->Row()), ds->FieldByName("Artist").AsString());
+}
+
+}  // namespace
+}  // namespace framework::dbtest
+
+namespace framework::dbtest {
+namespace {
+
+TEST(DBGridLifetime, CreatingAndFreeingBoundControlsLeavesNoHandlesOrLinks) {
+  auto ds = MakeLyrics(40);
+  {
+    db::TDataSource warm_source;
+    warm_source.SetDataSet(ds.get());
+    TfrmData warm(&warm_source);
+    warm.Show();
+    guitest::Pump(10);
+  }
+  guitest::Pump(10);
+  const HandleSnapshot before = HandleSnapshot::Take();
+  const int windows = LiveWindowCount();
+  for (int i = 0; i < 100; ++i) {
+    auto source = std::make_unique<db::TDataSource>();
+    source->SetDataSet(ds.get());
+    auto form = std::make_unique<TfrmData>(source.get());
+    form->Show();
+    form->grid->SetFocus();
+    guitest::PressKey(i % 2 ? VK_END : VK_HOME);
+    form->grid->Update();
+    // Every other round the data source goes first: the controls must not touch it again.
+    if (i % 2) source.reset();
+    ds->Next();
+  }
+  guitest::Pump(10);
+  EXPECT_EQ(LiveWindowCount(), windows);
+  for (int k = 0; k < static_cast<int>(HandleKind::Count); ++k)
+    EXPECT_EQ(HandleSnapshot::Take().counts[k], before.counts[k]) << "kind " << k;
 }
 
 }  // namespace
