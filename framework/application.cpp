@@ -60,6 +60,10 @@ bool TApplication::IsKeyMsg(MSG& msg) {
   HWND wnd = msg.hwnd;
   while (wnd && !TWinControl::FindControl(wnd)) wnd = GetParent(wnd);
   if (!wnd) return false;
+  if (msg.message != WM_CHAR) {
+    auto* form = dynamic_cast<TForm*>(GetParentForm(TWinControl::FindControl(wnd)));
+    if (form && form->IsShortCut(static_cast<WORD>(msg.wParam), KeyboardShiftState())) return true;
+  }
   return SendMessageA(wnd, CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
 }
 
@@ -78,6 +82,9 @@ bool TApplication::ProcessMessage(MSG& msg) {
       handled = true;
     }
   }
+  if (!handled && main_form_ && main_form_->ClientHandle() &&
+      TranslateMDISysAccel(main_form_->ClientHandle(), &msg))
+    handled = true;
   if (!handled && !IsKeyMsg(msg)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);

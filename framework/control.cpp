@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "framework/menus.h"
 #include "framework/mousetrack.h"
 #include "framework/wincontrol.h"
 
@@ -140,6 +141,17 @@ void TControl::FontChanged() {
 
 void TControl::Loaded() { TComponent::Loaded(); }
 
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  if (popup_menu_) RemoveFreeNotification(popup_menu_);
+  popup_menu_ = menu;
+  if (popup_menu_) FreeNotification(popup_menu_);
+}
+
+void TControl::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == popup_menu_) popup_menu_ = nullptr;
+}
+
 LRESULT TControl::Perform(UINT msg, WPARAM wparam, LPARAM lparam) {
   TMessage m{msg, wparam, lparam, 0};
   WindowProc(m);
@@ -225,6 +237,10 @@ void TControl::HandleMouseMessage(TMessage& m) {
     }
     case WM_RBUTTONUP:
       MouseUp(mbRight, shift, x, y);
+      if (popup_menu_) {
+        POINT at = ClientToScreen({x, y});
+        popup_menu_->Popup(at.x, at.y);
+      }
       break;
     case WM_MBUTTONUP:
       MouseUp(mbMiddle, shift, x, y);

@@ -19,6 +19,7 @@
 namespace framework {
 
 class TWinControl;
+class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAnchorKind : uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
@@ -126,6 +127,11 @@ class TControl : public TComponent {
 
   virtual void Click();
 
+  // Shown where the right mouse button is released over the control; not owned, forgotten
+  // when freed.
+  TPopupMenu* PopupMenu() const { return popup_menu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
   TMouseEvent OnMouseDown;
@@ -142,6 +148,7 @@ class TControl : public TComponent {
   // Applies new bounds after SetBounds decided them (windowed controls move their window).
   virtual void BoundsChanged();
   virtual void VisibleChanging() {}
+  void Notification(TComponent* component, TOperation operation) override;
   // The text as stored in the object (windowed controls read their window's text).
   std::string& TextField() { return text_; }
   // The default colour / font state of a class, set in its constructor.
@@ -173,6 +180,7 @@ class TControl : public TComponent {
   bool taking_parent_font_ = false;
   int cursor_ = 0;
   bool mouse_pressed_ = false;  // a left button went down on this control and not yet up
+  TPopupMenu* popup_menu_ = nullptr;
 
   friend class TWinControl;
 };

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/menus.h"
 #include "framework/screen.h"
+#include "framework/windowclass.h"
 #include "platform/exceptions.h"
 
 namespace framework {
@@ -20,6 +22,8 @@ TForm::~TForm() {
   SafeEvent(OnDestroy);
   if (Application->MainForm() == this) Application->MainFormDestroyed();
   Screen->RemoveForm(this);
+  // Here, not in the base destructor, so our DestroyWindowBegin still runs (menu, MDI child).
+  DestroyHandle();
 }
 
 void TForm::SafeEvent(const TNotifyEvent& event) {
@@ -94,13 +98,138 @@ void TForm::CreateParams(TCreateParams& p) {
     if (border_style_ == bsDialog && (border_icons_ & biHelp)) p.ExStyle |= WS_EX_CONTEXTHELP;
   }
   if (!Enabled()) p.Style |= WS_DISABLED;
+  if (form_style_ == fsMDIChild) {
+    auto* frame = Application->MainForm();
+    if (!frame || frame == this || frame->FormStyle() != fsMDIForm)
+      throw Exception("No MDI forms are currently active");
+    frame->HandleNeeded();
+    p.WndParent = frame->ClientHandle();
+    p.Style = (p.Style & ~WS_POPUP) | WS_CHILD;
+    p.ExStyle |= WS_EX_MDICHILD;
+  }
 }
 
 void TForm::CreateWindowDone() {
+  if (form_style_ == fsMDIForm) CreateMDIClient();
+  AttachMenu();
   if (HICON icon = Application->Icon()) {
     SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     SendMessageA(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   }
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_) return;
+  if (menu_) {
+    RemoveFreeNotification(menu_);
+    if (handle_ && menu_->Window() == handle_) {
+      RECT before;
+      GetClientRect(handle_, &before);
+      menu_->AttachTo(nullptr);
+      SetClientSize(before.right, before.bottom);
+      menu_bar_height_ = 0;
+    }
+  }
+  menu_ = menu;
+  if (menu_) FreeNotification(menu_);
+  AttachMenu();
+}
+
+// Showing the bar takes its height from the client area; the window grows by it instead, so
+// ClientHeight stays what the form was given.
+void TForm::AttachMenu() {
+  if (!handle_ || !menu_ || form_style_ == fsMDIChild) return;
+  RECT before, after;
+  GetClientRect(handle_, &before);
+  menu_->AttachTo(handle_);
+  GetClientRect(handle_, &after);
+  menu_bar_height_ = before.bottom - after.bottom;
+  if (menu_bar_height_ != 0) SetClientSize(before.right, before.bottom);
+}
+
+bool TForm::IsShortCut(WORD key, TShiftState shift) {
+  if (menu_ && menu_->IsShortCut(ShortCut(key, shift))) return true;
+  TForm* frame = Application->MainForm();
+  return form_style_ == fsMDIChild && frame && frame != this && frame->IsShortCut(key, shift);
+}
+
+void TForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation != opRemove || component != menu_) return;
+  // The freed menu has left the window already: the window gives back the bar's height.
+  menu_ = nullptr;
+  if (handle_ && menu_bar_height_ != 0)
+    SetClientSize(ClientWidth(), ClientHeight() - menu_bar_height_);
+  menu_bar_height_ = 0;
+}
+
+void TForm::SetFormStyle(TFormStyle style) {
+  if (handle_ && style != form_style_) throw Exception("Cannot change FormStyle of a shown form");
+  form_style_ = style;
+}
+
+void TForm::CreateMDIClient() {
+  CLIENTCREATESTRUCT ccs{nullptr, kFirstMDIChildCommand};
+  RECT r;
+  GetClientRect(handle_, &r);
+  client_handle_ = CreateWindowExA(
+      WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL, 0, 0,
+      r.right, r.bottom, handle_, nullptr, GetModuleHandleA(nullptr), &ccs);
+}
+
+std::vector<TForm*> TForm::MDIChildList() const {
+  std::vector<TForm*> list;
+  if (!client_handle_) return list;
+  for (HWND w = GetWindow(client_handle_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (auto* f = dynamic_cast<TForm*>(ControlOfWindow(w)); f && f->form_style_ == fsMDIChild)
+      list.push_back(f);
+  return list;
+}
+
+int TForm::MDIChildCount() const { return static_cast<int>(MDIChildList().size()); }
+
+TForm* TForm::MDIChildren(int index) const { return MDIChildList().at(index); }
+
+TForm* TForm::ActiveMDIChild() const {
+  if (!client_handle_) return nullptr;
+  auto active = reinterpret_cast<HWND>(SendMessageA(client_handle_, WM_MDIGETACTIVE, 0, 0));
+  return active ? dynamic_cast<TForm*>(ControlOfWindow(active)) : nullptr;
+}
+
+void TForm::Next() {
+  if (client_handle_) SendMessageA(client_handle_, WM_MDINEXT, 0, 0);
+}
+
+// Menu handles must outlive the window; an MDI child leaves its frame through WM_MDIDESTROY,
+// so the MDICLIENT forgets it (the window is gone when this returns).
+void TForm::DestroyWindowBegin() {
+  TWinControl::DestroyWindowBegin();
+  if (menu_ && menu_->Window() == handle_) menu_->AttachTo(nullptr);
+  client_handle_ = nullptr;
+  if (form_style_ == fsMDIChild) {
+    HWND wnd = handle_;
+    HWND client = GetParent(wnd);
+    // The next child takes over before this one goes.
+    if (reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)) == wnd)
+      SendMessageA(client, WM_MDINEXT, reinterpret_cast<WPARAM>(wnd), 0);
+    UnbindWindow(wnd);
+    SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(wnd), 0);
+  }
+}
+
+void TForm::DefaultHandler(TMessage& m) {
+  if (handle_ && m.Msg < CM_BASE) {
+    if (form_style_ == fsMDIForm) {
+      m.Result = DefFrameProcA(handle_, client_handle_, m.Msg, m.WParam, m.LParam);
+      return;
+    }
+    if (form_style_ == fsMDIChild) {
+      m.Result = DefMDIChildProcA(handle_, m.Msg, m.WParam, m.LParam);
+      return;
+    }
+  }
+  TWinControl::DefaultHandler(m);
 }
 
 void TForm::PlaceOnFirstShow() {
@@ -172,7 +301,9 @@ void TForm::Close() {
     return;
   }
   if (!CloseQuery()) return;
+  // An MDI child cannot hide: it minimizes, or stays when it has no minimize box.
   TCloseAction action = caHide;
+  if (form_style_ == fsMDIChild) action = (border_icons_ & biMinimize) ? caMinimize : caNone;
   DoClose(action);
   if (action == caNone) return;
   if (Application->MainForm() == this) {
@@ -308,6 +439,15 @@ void TForm::PaintWindow(HDC dc) {
 
 void TForm::WndProc(TMessage& m) {
   switch (m.Msg) {
+    case WM_COMMAND:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+    case WM_INITMENUPOPUP:
+    case WM_DESTROY:
+      if (DispatchMenuMessage(handle_, m.Msg, m.WParam, m.LParam, m.Result)) return;
+      break;
+  }
+  switch (m.Msg) {
     case CM_VISIBLECHANGED:
       ShowingChanged(m.WParam != 0);
       return;
@@ -330,6 +470,13 @@ void TForm::WndProc(TMessage& m) {
     case WM_ACTIVATEAPP:
       Application->SetActive(m.WParam != 0);
       DefaultHandler(m);
+      return;
+    case WM_MDIACTIVATE:
+      DefaultHandler(m);
+      if (reinterpret_cast<HWND>(m.LParam) == handle_)
+        Activated(true);
+      else if (reinterpret_cast<HWND>(m.WParam) == handle_)
+        Activated(false);
       return;
     case CM_FOCUSCHANGED:
       HandleFocusChanged(reinterpret_cast<TWinControl*>(m.LParam));

@@ -3,11 +3,22 @@
 // with ModalResult, the active control and Tab handling. The first form made by
 // Application->CreateForm is the main form; closing it ends the program. UI thread only.
 // Forms are freed by their owner (Application) or by Release/caFree after a close.
+// A form may show a main menu (Menu, not owned) and be an MDI frame (fsMDIForm: an MDICLIENT
+// window holds the children) or an MDI child (fsMDIChild: a child of the main form's MDICLIENT).
 #pragma once
+
+#include <vector>
 
 #include "framework/wincontrol.h"
 
 namespace framework {
+
+class TMainMenu;
+
+// Set before the window exists; an MDI child needs the main form to be the MDI frame.
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm };
+// The MDICLIENT numbers its window-menu entries from here (above every menu item's command).
+constexpr UINT kFirstMDIChildCommand = 0xFF00;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;  // controls use bsNone / bsSingle
@@ -48,6 +59,24 @@ class TForm : public TWinControl {
   TPosition Position() const { return position_; }
   void SetPosition(TPosition position) { position_ = position; }
 
+  // The menu bar; not owned, forgotten when freed. ClientHeight stays the height below it.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
+  // Runs the menu item (of this form, or of the MDI frame for a child) with this shortcut;
+  // false when none has it. The application's key handling calls it before the controls'.
+  bool IsShortCut(WORD key, TShiftState shift);
+
+  TFormStyle FormStyle() const { return form_style_; }
+  void SetFormStyle(TFormStyle style);  // before the window exists
+  // MDI frame: the MDICLIENT window (null before the window exists or for other styles), the
+  // children in z-order (the active one first) and the active child.
+  HWND ClientHandle() const { return client_handle_; }
+  int MDIChildCount() const;
+  TForm* MDIChildren(int index) const;
+  TForm* ActiveMDIChild() const;
+  // Activates the next MDI child (as Ctrl+F6 does).
+  void Next();
+
   TWinControl* ActiveControl() const { return active_control_; }
   void SetActiveControl(TWinControl* control);
   // Keys go to the form's OnKeyDown/OnKeyPress before the focused control's.
@@ -84,6 +113,9 @@ class TForm : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   void CreateWindowDone() override;
   void WndProc(TMessage& message) override;
+  void DefaultHandler(TMessage& message) override;
+  void DestroyWindowBegin() override;
+  void Notification(TComponent* component, TOperation operation) override;
   void PaintWindow(HDC dc) override;
   bool PreviewKey(TMessage& m) override;
   virtual void DoClose(TCloseAction& action);
@@ -96,6 +128,9 @@ class TForm : public TWinControl {
   void HandleDialogKey(TMessage& m);
   void HandleFocusChanged(TWinControl* control);
   void Activated(bool active);
+  void AttachMenu();
+  void CreateMDIClient();
+  std::vector<TForm*> MDIChildList() const;
 
   TFormBorderStyle border_style_ = bsSizeable;
   TBorderIcons border_icons_ = biSystemMenu | biMinimize | biMaximize;
@@ -105,6 +140,10 @@ class TForm : public TWinControl {
   bool modal_ = false;
   bool placed_ = false;
   bool created_ = false;
+  TMainMenu* menu_ = nullptr;
+  int menu_bar_height_ = 0;  // what the attached bar took from the client area
+  TFormStyle form_style_ = fsNormal;
+  HWND client_handle_ = nullptr;
 };
 
 }  // namespace framework

@@ -14,7 +14,8 @@ namespace {
 // Menu command identifiers live in WM_COMMAND's low word. Below 0x100 we leave room for
 // dialog identifiers (IDOK...), so a menu never answers for a dialog button.
 constexpr UINT kFirstCommand = 0x100;
-constexpr UINT kLastCommand = 0xFFFF;
+// 0xFF00 and up are the MDI client's window-menu entries (kFirstMDIChildCommand).
+constexpr UINT kLastCommand = 0xFEFF;
 constexpr int kMenuTextGap = 8;      // pixels between check/image column, text and shortcut
 constexpr int kSeparatorHeight = 8;  // an owner-drawn separator's height
 constexpr char kPopupWindowClass[] = "TPUtilWindow";
