@@ -46,41 +46,21 @@ void TFont::SetSize(int points) { SetHeight(-MulDiv(points, ScreenPixelsPerInch(
 
 void TFont::SetName(const std::string& name) {
   std::string n = name.substr(0, kFaceNameMax);
-  if (n == name_) return;
-  name_ = n;
-  Changed();
+  SetProperty(name_, n);
 }
 
-void TFont::SetHeight(int pixels) {
-  if (pixels == height_) return;
-  height_ = pixels;
-  Changed();
-}
+void TFont::SetHeight(int pixels) { SetProperty(height_, pixels); }
 
-void TFont::SetColor(TColor color) {
-  if (color == color_) return;
-  color_ = color;
-  Changed();
-}
+void TFont::SetColor(TColor color) { SetProperty(color_, color); }
 
 void TFont::SetStyle(TFontStyles style) {
   style &= fsBold | fsItalic | fsUnderline | fsStrikeOut;
-  if (style == style_) return;
-  style_ = style;
-  Changed();
+  SetProperty(style_, style);
 }
 
-void TFont::SetCharset(BYTE charset) {
-  if (charset == charset_) return;
-  charset_ = charset;
-  Changed();
-}
+void TFont::SetCharset(BYTE charset) { SetProperty(charset_, charset); }
 
-void TFont::SetPitch(TFontPitch pitch) {
-  if (pitch == pitch_) return;
-  pitch_ = pitch;
-  Changed();
-}
+void TFont::SetPitch(TFontPitch pitch) { SetProperty(pitch_, pitch); }
 
 void TFont::Assign(const TFont& source) {
   if (&source == this || Equals(source)) return;
@@ -151,30 +131,16 @@ void TFont::ReleaseHandle() { handle_.Reset(); }
 // ---------------------------------------------------------------------------------------------
 // TPen
 
-void TPen::SetColor(TColor color) {
-  if (color == color_) return;
-  color_ = color;
-  Changed();
-}
+void TPen::SetColor(TColor color) { SetProperty(color_, color); }
 
 void TPen::SetWidth(int width) {
   width = std::max(width, 0);
-  if (width == width_) return;
-  width_ = width;
-  Changed();
+  SetProperty(width_, width);
 }
 
-void TPen::SetStyle(TPenStyle style) {
-  if (style == style_) return;
-  style_ = style;
-  Changed();
-}
+void TPen::SetStyle(TPenStyle style) { SetProperty(style_, style); }
 
-void TPen::SetMode(TPenMode mode) {
-  if (mode == mode_) return;
-  mode_ = mode;
-  Changed();
-}
+void TPen::SetMode(TPenMode mode) { SetProperty(mode_, mode); }
 
 void TPen::Assign(const TPen& s) {
   if (&s == this) return;
@@ -206,17 +172,9 @@ void TBrush::SetColor(TColor color) {
   Changed();
 }
 
-void TBrush::SetStyle(TBrushStyle style) {
-  if (style == style_) return;
-  style_ = style;
-  Changed();
-}
+void TBrush::SetStyle(TBrushStyle style) { SetProperty(style_, style); }
 
-void TBrush::SetPatternBitmap(HBITMAP pattern) {
-  if (pattern == pattern_) return;
-  pattern_ = pattern;
-  Changed();
-}
+void TBrush::SetPatternBitmap(HBITMAP pattern) { SetProperty(pattern_, pattern); }
 
 void TBrush::Assign(const TBrush& s) {
   if (&s == this) return;

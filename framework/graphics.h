@@ -102,6 +102,13 @@ class TGraphicsObject {
  protected:
   // Lets a selecting canvas go of the handle, drops the handle, then fires OnChange.
   void Changed();
+  // Stores `value` in `field` and reports the change, unless it is the value already there.
+  template <class T>
+  void SetProperty(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    Changed();
+  }
   virtual void ReleaseHandle() = 0;
 
  private:

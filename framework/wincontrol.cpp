@@ -275,31 +275,28 @@ void TWinControl::ReflectNotification(TMessage& m, HWND child) {
     DefaultHandler(m);
 }
 
-bool TWinControl::DoKeyDown(TMessage& m) {
-  if (TWinControl* form = GetParentForm(this); form && form != this && form->PreviewKey(m))
-    return true;
-  if (!OnKeyDown) return false;
+bool TWinControl::FormPreviewsKey(TMessage& m) {
+  TWinControl* form = GetParentForm(this);
+  return form && form != this && form->PreviewKey(m);
+}
+
+// The form's preview first, then `event`; a handler that sets the key to 0 consumes it.
+bool TWinControl::DoKeyEvent(TMessage& m, const TKeyEvent& event) {
+  if (FormPreviewsKey(m)) return true;
+  if (!event) return false;
   WORD key = static_cast<WORD>(m.WParam);
-  OnKeyDown(this, key, KeyboardShiftState());
+  event(this, key, KeyboardShiftState());
   if (key == 0) return true;
   m.WParam = key;
   return false;
 }
 
-bool TWinControl::DoKeyUp(TMessage& m) {
-  if (TWinControl* form = GetParentForm(this); form && form != this && form->PreviewKey(m))
-    return true;
-  if (!OnKeyUp) return false;
-  WORD key = static_cast<WORD>(m.WParam);
-  OnKeyUp(this, key, KeyboardShiftState());
-  if (key == 0) return true;
-  m.WParam = key;
-  return false;
-}
+bool TWinControl::DoKeyDown(TMessage& m) { return DoKeyEvent(m, OnKeyDown); }
+
+bool TWinControl::DoKeyUp(TMessage& m) { return DoKeyEvent(m, OnKeyUp); }
 
 bool TWinControl::DoKeyPress(TMessage& m) {
-  if (TWinControl* form = GetParentForm(this); form && form != this && form->PreviewKey(m))
-    return true;
+  if (FormPreviewsKey(m)) return true;
   if (!OnKeyPress) return false;
   char c = static_cast<char>(m.WParam);
   OnKeyPress(this, c);

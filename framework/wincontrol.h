@@ -138,6 +138,8 @@ class TWinControl : public TControl {
   void ReflectNotification(TMessage& m, HWND child);
   void HandleFocusMessage(TMessage& m);
   void HandleChildKey(TMessage& m);
+  bool FormPreviewsKey(TMessage& m);
+  bool DoKeyEvent(TMessage& m, const TKeyEvent& event);
   void RouteMouse(TMessage& m);
   void UpdateMouseControl(TControl* target);
   std::vector<TWinControl*> WindowedChildren();
