@@ -16,6 +16,7 @@
 #include "framework/groupbox.h"
 #include "framework/label.h"
 #include "framework/memo.h"
+#include "framework/menus.h"
 #include "framework/msgdialog.h"
 #include "framework/panel.h"
 #include "platform/exceptions.h"
@@ -193,6 +194,31 @@ class TfrmDemo : public TForm {
                                               }),
                                }),
             })});
+    BuildMenu();
+  }
+
+ private:
+  // A menu bar with shortcuts: File (New Ctrl+N, Close) and Help (About).
+  void BuildMenu() {
+    auto* menu = new TMainMenu(this);
+    auto item = [this](TMenuItem& parent, const char* caption, TShortCut shortcut,
+                       TNotifyEvent click) {
+      auto* i = new TMenuItem(this);
+      i->SetCaption(caption);
+      i->SetShortCut(shortcut);
+      i->OnClick = std::move(click);
+      parent.Add(i);
+      return i;
+    };
+    TMenuItem* file = item(menu->Items(), "&File", scNone, nullptr);
+    item(*file, "&New Lyric", ShortCut('N', ssCtrl), [this](TObject*) { btnNew->Click(); });
+    item(*file, "-", scNone, nullptr);
+    item(*file, "&Close", scNone, [this](TObject*) { Close(); });
+    TMenuItem* help = item(menu->Items(), "&Help", scNone, nullptr);
+    item(*help, "&About", ShortCut(VK_F1, 0), [](TObject*) {
+      MessageDlg("Doziviz framework demo", mtInformation, MsgDlgButtons({mbOK}));
+    });
+    SetMenu(menu);
   }
 };
 
