@@ -289,7 +289,10 @@ DBResult DSDATAPACKET::AppendValue(uint32_t status, uint32_t length, const void*
     if (prepared != DBERR_NONE) return prepared;
   }
   if (state_ != State::kRows) return DBERR_NA;
-  if (levels_[current_].nextItem == 0) return AppendRowState(status, value);
+  if (levels_[current_].nextItem == 0) {
+    if (length < 1) return DBERR_INVALIDPARAM;  // the state byte must be there
+    return AppendRowState(status, value);
+  }
   return AppendColumnValue(status, length, value);
 }
 

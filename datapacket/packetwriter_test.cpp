@@ -212,6 +212,7 @@ TEST(PacketWriter, RefusesWhatThePacketCannotCarry) {
   EXPECT_EQ(w.AppendColumn(Col("D", kInt32)), DBERR_NA);  // level 0 is full
   const uint8_t state = 0;
   EXPECT_EQ(w.AppendValue(1, 0, nullptr), DBERR_INVALIDPARAM);  // a null row state
+  EXPECT_EQ(w.AppendValue(0, 0, &state), DBERR_INVALIDPARAM);   // a state of no bytes
   ASSERT_EQ(w.AppendValue(0, 1, &state), 0);
   EXPECT_EQ(w.AppendValue(0, 2, "ab"), DBERR_INVALIDPARAM);  // shorter than a 4-byte integer
   EXPECT_EQ(w.AppendValue(0, 0, "abcd"), DBERR_INVALIDPARAM);
