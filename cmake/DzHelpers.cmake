@@ -98,7 +98,8 @@ function(dz_test name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
   if(A_GUI)
-    set_tests_properties(${name} PROPERTIES LABELS gui)
+    # GUI tests share one display, the focus and the mouse: never run two at once.
+    set_tests_properties(${name} PROPERTIES LABELS gui RESOURCE_LOCK display)
   endif()
 endfunction()
 
