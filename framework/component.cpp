@@ -73,7 +73,7 @@ void TComponent::RemoveFreeNotification(TComponent* other) {
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove) {
-    // Owned components hear of each other's removal, as Delphi-style designers expect.
+    // Owned components hear of each other's removal, so a form drops references to a freed control.
     for (TComponent* c : components_)
       if (c != component && c->owner_ == this) c->Notification(component, opRemove);
   }

@@ -15,7 +15,7 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
   SetDestroying();
-  // Children go first (Delphi-style: a windowed control frees the controls it shows).
+  // Children go first: a windowed control frees the controls it shows.
   while (!controls_.empty()) {
     TControl* c = controls_.back();
     RemoveControl(c);
