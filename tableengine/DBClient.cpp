@@ -54,6 +54,32 @@ std::unique_ptr<IDSCursor> TCustomClientDataSet::CreateCursor() {
 
 // ---- Create and open ----
 
+namespace {
+
+// Which descriptor units carry a field definition's size: units1 = Size for sized fields,
+// units1 = Precision and units2 = Size for packed decimals, none for the rest. Used in both
+// directions, definitions to descriptors and back.
+enum class SizeUnits { kNone, kSize, kPrecisionAndSize };
+
+SizeUnits SizeUnitsOf(TFieldType type) {
+  switch (type) {
+    case ftString:
+    case ftFixedChar:
+    case ftBytes:
+    case ftVarBytes:
+    case ftWideString:
+    case ftGuid:
+      return SizeUnits::kSize;
+    case ftBCD:
+    case ftFMTBcd:
+      return SizeUnits::kPrecisionAndSize;
+    default:
+      return SizeUnits::kNone;
+  }
+}
+
+}  // namespace
+
 std::vector<FieldDescriptor> TCustomClientDataSet::DescriptorsFromDefs() {
   std::vector<FieldDescriptor> descs;
   for (int i = 0; i < FieldDefs().Count(); ++i) {
@@ -63,21 +89,15 @@ std::vector<FieldDescriptor> TCustomClientDataSet::DescriptorsFromDefs() {
     const EngineType e = EngineTypeOf(d.DataType);
     f.type = e.type;
     f.subType = e.subType;
-    switch (d.DataType) {
-      case ftString:
-      case ftFixedChar:
-      case ftBytes:
-      case ftVarBytes:
-      case ftWideString:
-      case ftGuid:
+    switch (SizeUnitsOf(d.DataType)) {
+      case SizeUnits::kSize:
         f.units1 = uint32_t(d.Size);
         break;
-      case ftBCD:
-      case ftFMTBcd:
+      case SizeUnits::kPrecisionAndSize:
         f.units1 = uint32_t(d.Precision);
         f.units2 = uint32_t(d.Size);
         break;
-      default:
+      case SizeUnits::kNone:
         break;
     }
     f.attributes = (d.Required ? uint32_t(fldAttrREQUIRED) : 0u) |
@@ -129,21 +149,15 @@ void TCustomClientDataSet::BuildFieldDefs() {
     if (f.parent != 0) continue;  // children of structured fields are not shown
     TFieldDef& d = FieldDefs().Add(std::string(f.name, strnlen(f.name, sizeof f.name)),
                                    FieldTypeOfEngine(f.type, f.subType));
-    switch (d.DataType) {
-      case ftString:
-      case ftFixedChar:
-      case ftBytes:
-      case ftVarBytes:
-      case ftWideString:
-      case ftGuid:
+    switch (SizeUnitsOf(d.DataType)) {
+      case SizeUnits::kSize:
         d.Size = int(f.units1);
         break;
-      case ftBCD:
-      case ftFMTBcd:
+      case SizeUnits::kPrecisionAndSize:
         d.Precision = int(f.units1);
         d.Size = int(f.units2);
         break;
-      default:
+      case SizeUnits::kNone:
         break;
     }
     d.Required = (f.attributes & fldAttrREQUIRED) != 0;
