@@ -1,0 +1,32 @@
+// A whole table as a data packet and back: the export writes every column, field and table
+// parameter and row of a DSBASE through a packet writer; the import defines an empty DSBASE from
+// a packet's metadata and loads its rows, parameters and change log.
+// Users: the client dataset's file and stream save/load, the packet tool, benchmarks.
+// Thread-safety: both take the table's lock for their whole run. Never throw: statuses only.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "datapacket/bytearray.h"
+#include "tableengine/dsbase.h"
+#include "tableengine/dsstatus.h"
+
+namespace dspacket {
+
+// The packet of the whole table in the table's stream mode (property 19: 0 binary, 5 XML,
+// 13 UTF-8 XML). On success `packet` holds the bytes; on failure it is left empty.
+// 16389 for a table without fields, 10756 when no column is left to write, writer statuses.
+dsengine::DBResult ExportPacket(dsengine::DSBASE& table, ByteArray* packet);
+
+// Defines `table` (which must not be created yet) from the packet's metadata and loads its
+// rows, parameters, change log and auto-increment counter; rebuilds every index. The format is
+// found by content (binary header, else XML); the table's stream mode becomes 0 or 5.
+// `lastPacket` false keeps the table open for follow-up packets.
+// A call on a created table appends the rows of a follow-up packet (16388 when the table's
+// first packet was its last). On failure the table is left without definition, ready for
+// another first packet. Statuses: 10756 (no bytes), 16389, 16387, 10038, 10000, 9986, 9473.
+dsengine::DBResult ImportPacket(dsengine::DSBASE& table, std::span<const uint8_t> packet,
+                                bool lastPacket = true);
+
+}  // namespace dspacket
