@@ -22,15 +22,15 @@ namespace framework::dbtest {
 constexpr TColor kMoneyGreen = RGBColor(192, 220, 192);
 
 // Counts the rows read through the row window (reads of records that are not current).
-class TCountingDataSet : public db::TClientDataSet {
+class TCountingDataSet : public db::TCustomClientDataSet {
  public:
-  using db::TClientDataSet::TClientDataSet;
+  using db::TCustomClientDataSet::TCustomClientDataSet;
   int row_reads = 0;
 
  protected:
   bool ReadRecordAt(int recNo, db::TRecordBuffer& buffer) override {
     ++row_reads;
-    return db::TClientDataSet::ReadRecordAt(recNo, buffer);
+    return db::TCustomClientDataSet::ReadRecordAt(recNo, buffer);
   }
 };
 

@@ -53,3 +53,18 @@ class EConvertError : public Exception {
  public:
   using Exception::Exception;
 };
+
+// A file stream that could not be opened or created; the message names the file and gives the
+// system's reason ("Cannot open file "%s". %s", "Cannot create file "%s". %s").
+class EStreamError : public Exception {
+ public:
+  using Exception::Exception;
+};
+class EFOpenError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+class EFCreateError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};

@@ -27,12 +27,16 @@ std::string TempPath();
 // A new GUID in registry form, "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" (CoCreateGuid).
 std::string NewGuidString();
 
-// Reads a whole file. False when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data);
+// Reads a whole file. False when it cannot be opened or read; `reason` (when given) then gets
+// the system's text for the cause.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data,
+                   std::string* reason = nullptr);
 
 // Writes `size` bytes to a temporary file in the same directory, flushes it to disk and
-// renames it over `path`, so a failure leaves the previous file intact. False on failure.
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size);
+// renames it over `path`, so a failure leaves the previous file intact. False on failure;
+// `reason` (when given) then gets the system's text for the cause.
+bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
+                           std::string* reason = nullptr);
 
 #ifdef _WIN32
 // Where <windows.h> was included first, a call to platform::CreateDirectory or

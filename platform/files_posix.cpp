@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <random>
 
@@ -19,11 +20,21 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
   while (size > 0) {
     ssize_t n = write(fd, data, size);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;  // a write that makes no progress is an I/O failure
+      return false;
+    }
     data += n;
     size -= static_cast<size_t>(n);
   }
   return true;
+}
+
+// Stores the text of `code` (an errno value) where the caller asked for a reason; returns false
+// so a failing path can end with `return Failed(...)`.
+bool Failed(int code, std::string* reason) {
+  if (reason) *reason = strerror(code);
+  return false;
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -76,40 +87,46 @@ std::string NewGuidString() {
   return text;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string* reason) {
   data.clear();
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return Failed(errno, reason);
   struct stat st;
-  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  int error = 0;
+  if (fstat(fd, &st) != 0) error = errno;
+  else if (!S_ISREG(st.st_mode)) error = EISDIR;
   try {
-    if (ok) data.reserve(static_cast<size_t>(st.st_size));
+    if (!error) data.reserve(static_cast<size_t>(st.st_size));
     uint8_t buffer[65536];
-    while (ok) {
+    while (!error) {
       ssize_t n = read(fd, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ok = false;
+      if (n < 0) error = errno;
       if (n <= 0) break;
       data.insert(data.end(), buffer, buffer + n);
     }
   } catch (const std::bad_alloc&) {
-    ok = false;
+    error = ENOMEM;
   }
   close(fd);
-  if (!ok) data.clear();
-  return ok;
+  if (!error) return true;
+  data.clear();
+  return Failed(error, reason);
 }
 
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size) {
+bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
+                           std::string* reason) {
+  if (DirectoryExists(path)) return Failed(EISDIR, reason);
   const std::string temp = path + "." + NewGuidString() + ".tmp";
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, static_cast<const uint8_t*>(data), size) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (ok) ok = !DirectoryExists(path) && rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
+  if (fd < 0) return Failed(errno, reason);
+  int error = 0;
+  if (!WriteAll(fd, static_cast<const uint8_t*>(data), size) || fsync(fd) != 0) error = errno;
+  if (close(fd) != 0 && !error) error = errno;
+  if (!error && rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error) {
     unlink(temp.c_str());
-    return false;
+    return Failed(error, reason);
   }
   // Make the rename itself durable; a failure here no longer endangers either version.
   int dir = open(DirectoryOf(path).c_str(), O_RDONLY | O_CLOEXEC);

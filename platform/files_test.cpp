@@ -102,15 +102,22 @@ TEST_F(FilesTest, FailedReplaceLeavesTheOldStateAndNoTemporary) {
   EXPECT_FALSE(ReplaceFileAtomically(In("taken"), "data", 4));  // a directory is in the way
   EXPECT_TRUE(DirectoryExists(In("taken")));
   EXPECT_EQ(Entries(), std::vector<std::string>{"taken"});
-  EXPECT_FALSE(ReplaceFileAtomically(In("nowhere/file"), "data", 4));  // no such directory
+  std::string reason;
+  EXPECT_FALSE(ReplaceFileAtomically(In("nowhere/file"), "data", 4, &reason));  // no directory
   EXPECT_FALSE(FileExists(In("nowhere/file")));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_NE(reason.back(), '.');  // the caller's message adds its own punctuation
 }
 
 TEST_F(FilesTest, ReadingWhatIsNotAFileFails) {
   std::vector<uint8_t> data = Bytes("stale");
-  EXPECT_FALSE(ReadWholeFile(In("absent"), data));
+  std::string reason;
+  EXPECT_FALSE(ReadWholeFile(In("absent"), data, &reason));
   EXPECT_TRUE(data.empty());
-  EXPECT_FALSE(ReadWholeFile(dir_, data));
+  EXPECT_FALSE(reason.empty());
+  reason.clear();
+  EXPECT_FALSE(ReadWholeFile(dir_, data, &reason));
+  EXPECT_FALSE(reason.empty());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // dataset operation.
 #include "tableengine/DBClient.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "platform/exceptions.h"
@@ -141,6 +142,11 @@ void TCustomClientDataSet::OpenTable(std::unique_ptr<DSBASE> table) {
   Close();
   table_ = std::move(table);
   Open();
+}
+
+void TCustomClientDataSet::AdoptTable(std::unique_ptr<DSBASE> table) {
+  assert(!table_);
+  table_ = std::move(table);
 }
 
 void TCustomClientDataSet::BuildFieldDefs() {

@@ -12,8 +12,9 @@
 //   record size + 5       1               record attribute byte (update status)
 //   record size + 6       bookmark size   the cursor's bookmark
 //
-// Packet layer seams: OpenTable() opens over a table built elsewhere (a loaded packet), and
-// DSBase() gives the table to export while the dataset is open.
+// Packet layer seams: OpenTable() opens over a table built elsewhere, AdoptTable() lets a
+// subclass supply the table while opening (a loaded packet), and DSBase() gives the table to
+// export. TClientDataSet (datapacket/clientdataset.h) adds the packet file save and load.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +67,9 @@ class TCustomClientDataSet : public TDataSet {
  protected:
   // The cursor the dataset opens (tests wrap it to watch the engine calls).
   virtual std::unique_ptr<dsengine::IDSCursor> CreateCursor();
+  // Takes `table` as the dataset's table without opening; for InternalOpen overrides that build
+  // the table before the base class opens over it. REQUIRES: no table yet.
+  void AdoptTable(std::unique_ptr<dsengine::DSBASE> table);
 
   void InternalOpen() override;
   void InternalClose() override;
@@ -114,11 +118,6 @@ class TCustomClientDataSet : public TDataSet {
   size_t bookmarkSize_ = 0;
   std::string indexFieldNames_;
   std::string indexName_;
-};
-
-class TClientDataSet : public TCustomClientDataSet {
- public:
-  using TCustomClientDataSet::TCustomClientDataSet;
 };
 
 }  // namespace db

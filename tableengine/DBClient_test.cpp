@@ -455,7 +455,7 @@ TEST_F(ClientDataSetTest, ClosedDatasetMessagesCarryThePrefix) {
 TEST_F(ClientDataSetTest, CreateRefusals) {
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { cds.CreateDataSet(); }),
             "cdsMain: Cannot perform this operation on an open dataset");
-  TClientDataSet other("cdsOther");
+  TCustomClientDataSet other("cdsOther");
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { other.CreateDataSet(); }),
             "No fields defined.  Cannot create dataset");
   other.FieldDefs().Add(std::string(32, 'N'), ftInteger);
@@ -467,7 +467,7 @@ TEST_F(ClientDataSetTest, CreateRefusals) {
 }
 
 TEST_F(ClientDataSetTest, MessagesOfAnUnnamedDatasetHaveNoPrefix) {
-  TClientDataSet anon;
+  TCustomClientDataSet anon;
   DefineLyrics(anon);
   anon.CreateDataSet();
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { anon.FieldByName("Artist").SetAsString("x"); }),
@@ -486,7 +486,7 @@ TEST(ClientDataSetOpenTable, DisabledOperationsAndReadOnlyTables) {
     configure(*t);
     return t;
   };
-  TClientDataSet cds("cdsMain");
+  TCustomClientDataSet cds("cdsMain");
   cds.OpenTable(make([](dsengine::DSBASE& t) { t.SetDisableInserts(true); }));
   EXPECT_EQ(cds.RecordCount(), 1);
   EXPECT_EQ(cds.FieldByName("Artist").AsString(), "Abba");
@@ -520,7 +520,7 @@ TEST(ClientDataSetOpenTable, LoadedReadOnlyFieldsAndFilterAtOpen) {
       c.InsertRecord(r.data());
     }
   }
-  TClientDataSet cds("cdsMain");
+  TCustomClientDataSet cds("cdsMain");
   cds.SetFilterOptions(foCaseInsensitive);
   cds.SetFilter("Artist like 'ab%'");
   cds.SetFiltered(true);

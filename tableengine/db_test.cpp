@@ -284,7 +284,7 @@ class TypedFieldsTest : public ::testing::Test {
     cds.Append();
   }
   TField& F(const char* name) { return cds.FieldByName(name); }
-  TClientDataSet cds;
+  TCustomClientDataSet cds;
 };
 
 TEST_F(TypedFieldsTest, ValuesSurviveAPost) {

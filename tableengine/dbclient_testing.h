@@ -90,9 +90,9 @@ class RecordingCursor : public IDSCursor {
 };
 
 // A client dataset whose cursor records its calls into Log.
-class TRecordingClientDataSet : public TClientDataSet {
+class TRecordingClientDataSet : public TCustomClientDataSet {
  public:
-  using TClientDataSet::TClientDataSet;
+  using TCustomClientDataSet::TCustomClientDataSet;
   std::vector<std::string> Log;
   // Calls named `name` in the log since the last ClearLog.
   int Count(const std::string& name) const {

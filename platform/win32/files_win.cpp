@@ -36,6 +36,24 @@ class FileHandle {
   HANDLE h_;
 };
 
+// Stores the system's text for `code` (a GetLastError value) where the caller asked for a
+// reason, without the trailing line break and full stop FormatMessage adds; returns false so a
+// failing path can end with `return Failed(...)`.
+bool Failed(DWORD code, std::string* reason) {
+  if (!reason) return false;
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  reason->assign(text ? text : "", n);
+  if (text) LocalFree(text);
+  while (!reason->empty() && (static_cast<unsigned char>(reason->back()) <= ' ' ||
+                              reason->back() == '.'))
+    reason->pop_back();
+  if (reason->empty()) *reason = "System error " + std::to_string(code);
+  return false;
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -73,52 +91,57 @@ std::string NewGuidString() {
   return text;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data) {
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string* reason) {
   data.clear();
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return false;
+  if (!file.Valid()) return Failed(GetLastError(), reason);
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0) return false;
+  if (!GetFileSizeEx(file.Get(), &size)) return Failed(GetLastError(), reason);
   try {
     data.resize(static_cast<size_t>(size.QuadPart));
-  } catch (const std::bad_alloc&) {
-    return false;
+  } catch (const std::exception&) {
+    return Failed(ERROR_NOT_ENOUGH_MEMORY, reason);
   }
   size_t done = 0;
   while (done < data.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 30));
     DWORD got = 0;
     if (!ReadFile(file.Get(), data.data() + done, chunk, &got, nullptr) || got == 0) {
+      DWORD error = got == 0 ? ERROR_HANDLE_EOF : GetLastError();
       data.clear();
-      return false;
+      return Failed(error, reason);
     }
     done += got;
   }
   return true;
 }
 
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size) {
+bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
+                           std::string* reason) {
   const std::string guid = NewGuidString();
-  if (guid.empty()) return false;
+  if (guid.empty()) return Failed(ERROR_GEN_FAILURE, reason);
   const std::string temp = path + "." + guid + ".tmp";
   FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return false;
+  if (!file.Valid()) return Failed(GetLastError(), reason);
   const auto* p = static_cast<const uint8_t*>(data);
-  bool ok = true;
-  while (ok && size > 0) {
+  DWORD error = 0;
+  while (!error && size > 0) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
     DWORD written = 0;
-    ok = WriteFile(file.Get(), p, chunk, &written, nullptr) && written == chunk;
+    if (!WriteFile(file.Get(), p, chunk, &written, nullptr)) error = GetLastError();
+    else if (written != chunk) error = ERROR_WRITE_FAULT;
     p += chunk, size -= chunk;
   }
-  ok = ok && FlushFileBuffers(file.Get());
-  ok = file.Close() && ok;
-  ok = ok &&
-       MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) ::DeleteFileA(temp.c_str());
-  return ok;
+  if (!error && !FlushFileBuffers(file.Get())) error = GetLastError();
+  if (!file.Close() && !error) error = GetLastError();
+  if (!error &&
+      !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    error = GetLastError();
+  if (!error) return true;
+  ::DeleteFileA(temp.c_str());
+  return Failed(error, reason);
 }
 
 }  // namespace platform

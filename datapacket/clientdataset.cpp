@@ -1,0 +1,97 @@
+// The client dataset's packet save and load: file and stream I/O around the table export and
+// import, with the framework's file errors.
+#include "datapacket/clientdataset.h"
+
+#include <istream>
+#include <iterator>
+#include <ostream>
+#include <vector>
+
+#include "datapacket/dspacket.h"
+#include "datapacket/packetformats.h"
+#include "platform/exceptions.h"
+#include "platform/files.h"
+
+namespace db {
+
+using dspacket::ByteArray;
+
+namespace {
+
+constexpr uint32_t kStreamModeProperty = 19;  // the engine table's packet form for exports
+
+uint32_t StreamModeOf(TDataPacketFormat format) {
+  return dspacket::StreamModeForSave({}, static_cast<uint32_t>(format));
+}
+
+}  // namespace
+
+void TClientDataSet::EndEditing() {
+  if (State() != dsEdit && State() != dsInsert) return;
+  if (Modified())
+    Post();
+  else
+    Cancel();
+}
+
+ByteArray TClientDataSet::ExportTable(uint32_t streamMode) {
+  if (DSBase() == nullptr) return {};
+  EndEditing();
+  Check(DSBase()->SetProp(kStreamModeProperty, streamMode));
+  ByteArray packet;
+  Check(dspacket::ExportPacket(*DSBase(), &packet));
+  return packet;
+}
+
+void TClientDataSet::SavePacketFile(const std::string& fileName, TDataPacketFormat format) {
+  if (DSBase() == nullptr) return;
+  const ByteArray packet =
+      ExportTable(dspacket::StreamModeForSave(fileName, static_cast<uint32_t>(format)));
+  std::string reason;
+  if (!platform::ReplaceFileAtomically(fileName, packet.data(), packet.size(), &reason))
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
+}
+
+void TClientDataSet::SaveToStream(std::ostream& stream, TDataPacketFormat format) {
+  if (DSBase() == nullptr) return;
+  const ByteArray packet = ExportTable(StreamModeOf(format));
+  stream.write(reinterpret_cast<const char*>(packet.data()),
+               static_cast<std::streamsize>(packet.size()));
+  if (!stream) throw EStreamError("Stream write error");
+}
+
+void TClientDataSet::LoadPacketFile(const std::string& fileName) {
+  Close();
+  std::vector<uint8_t> bytes;
+  std::string reason;
+  if (!platform::ReadWholeFile(fileName, bytes, &reason))
+    throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
+  OpenFromPacket(std::move(bytes));
+}
+
+void TClientDataSet::LoadFromStream(std::istream& stream) {
+  Close();
+  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(stream),
+                             std::istreambuf_iterator<char>()};
+  if (stream.bad()) throw EStreamError("Stream read error");
+  OpenFromPacket(std::move(bytes));
+}
+
+void TClientDataSet::OpenFromPacket(std::vector<uint8_t> packet) {
+  // A packet held from an earlier failed open is let go here even when this one is empty, so
+  // an empty file never reopens the previous file's content.
+  savedPacket_ = std::move(packet);
+  Open();
+}
+
+void TClientDataSet::InternalOpen() {
+  if (DSBase() == nullptr && !savedPacket_.empty()) {
+    auto table = std::make_unique<dsengine::DSBASE>();
+    Check(dspacket::ImportPacket(*table, savedPacket_));
+    AdoptTable(std::move(table));
+    savedPacket_ = {};
+  }
+  TCustomClientDataSet::InternalOpen();
+}
+
+}  // namespace db
