@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "framework/datamodule.h"
-#include "tableengine/DBClient.h"
+#include "datapacket/clientdataset.h"
 #include "tableengine/datasource.h"
 
 class TdModule : public framework::TDataModule {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tableengine/DBClient.h"
+#include "datapacket/clientdataset.h"
 
 // Writes the whole table (all record versions, change log, counter) to `path` as a binary
 // packet. Does nothing when the table holds no engine table. Raises on failure; a failed save
