@@ -1,6 +1,7 @@
 // Blob store entries: added, extended, freed and released after a cancel or undo.
 #include "tableengine/dsblob.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -16,7 +17,8 @@ DBResult BlobStore::CheckHandle(int32_t handle) const {
 DBResult BlobStore::Add(const void* data, uint32_t length, uint32_t* handle) {
   if (Count() >= static_cast<uint32_t>(INT32_MAX)) return DBERR_NOMEMORY;
   try {
-    if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.capacity() + kGrowth);
+    if (entries_.size() == entries_.capacity())
+      entries_.reserve(entries_.capacity() + std::max(kGrowth, entries_.capacity() / 2));
     std::vector<uint8_t> entry(length);
     if (length) memcpy(entry.data(), data, length);
     entries_.push_back(std::move(entry));

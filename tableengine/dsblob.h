@@ -13,7 +13,9 @@ namespace dsengine {
 
 class BlobStore {
  public:
-  static constexpr size_t kGrowth = 16;  // entries added to the capacity at a time
+  // The entry list grows by half its capacity, at least kGrowth entries, so that adding n
+  // entries moves each existing one only a constant number of times on average.
+  static constexpr size_t kGrowth = 16;
 
   uint32_t Count() const { return static_cast<uint32_t>(entries_.size()); }
 

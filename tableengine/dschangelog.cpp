@@ -1,6 +1,7 @@
-// Change log storage, grown a fixed number of entries at a time.
+// Change log storage, grown geometrically.
 #include "tableengine/dschangelog.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -9,7 +10,7 @@ namespace dsengine {
 DBResult ChangeLog::Reserve() {
   if (entries_.size() < entries_.capacity()) return DBERR_NONE;
   try {
-    entries_.reserve(entries_.capacity() + kGrowth);
+    entries_.reserve(entries_.capacity() + std::max(kGrowth, entries_.capacity() / 2));
   } catch (const std::bad_alloc&) {
     return DBERR_NOMEMORY;
   } catch (const std::length_error&) {

@@ -32,14 +32,15 @@ struct ChangeLogEntry {
 
 class ChangeLog {
  public:
-  static constexpr size_t kGrowth = 16;  // entries added to the capacity at a time
+  // The log grows by half its capacity, at least kGrowth entries (amortised constant appends).
+  static constexpr size_t kGrowth = 16;
 
   size_t Size() const { return entries_.size(); }
   bool Empty() const { return entries_.empty(); }
   const ChangeLogEntry& At(size_t i) const { return entries_[i]; }
   const ChangeLogEntry& Last() const { return entries_.back(); }
 
-  // Makes room for one more entry (growing by kGrowth); 9473 when memory runs out.
+  // Makes room for one more entry (growing geometrically); 9473 when memory runs out.
   DBResult Reserve();
   // Appends an entry. REQUIRES: Reserve() succeeded since the last Append, or room is left.
   DBResult Append(uint32_t record, uint32_t related, uint32_t kind);
