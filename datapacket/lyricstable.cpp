@@ -1,0 +1,16 @@
+// The lyrics table's field definitions.
+#include "datapacket/lyricstable.h"
+
+namespace lyrics {
+
+void DefineLyricsFields(db::TFieldDefs& defs) {
+  defs.Clear();
+  defs.Add("Id", db::ftAutoInc);
+  defs.Add("Artist", db::ftString, kArtistSize);
+  defs.Add("Album", db::ftString, kAlbumSize);
+  defs.Add("Title", db::ftString, kTitleSize);
+  defs.Add("Lyric", db::ftMemo);
+  defs.Add("SongFileName", db::ftString, kSongFileNameSize);
+}
+
+}  // namespace lyrics
