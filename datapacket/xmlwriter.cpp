@@ -133,6 +133,23 @@ DBResult DSXMLWRITER::RestartPacket() {
   return BeginPacketWithColumns(formatLevel_, headerColumnCount_, nullptr);
 }
 
+// Two names can map to the same attribute name ("a b" and "a_b" both give a_b); a row element
+// cannot carry one attribute twice, so a later column gets a numbered suffix. Its FIELD element
+// names the real field, so a reader maps the values back.
+std::string DSXMLWRITER::UniqueXmlName(const Level& level, std::string name) const {
+  auto taken = [&](const std::string& candidate) {
+    if (candidate == "RowState") return true;
+    for (uint32_t index : level.columns)
+      if (columns_[index].xmlName == candidate) return true;
+    return false;
+  };
+  if (!taken(name)) return name;
+  for (int suffix = 2;; ++suffix) {
+    std::string candidate = name + "_" + std::to_string(suffix);
+    if (!taken(candidate)) return candidate;
+  }
+}
+
 DBResult DSXMLWRITER::RegisterColumn(const DSColumnDesc& desc) {
   const uint32_t packetType = FieldPacketType(desc.fieldType);
   if (packetType > kPacketTypeLast) return DBERR_NA;
@@ -146,7 +163,8 @@ DBResult DSXMLWRITER::RegisterColumn(const DSColumnDesc& desc) {
     if (levels_.size() >= kMaxPacketLevels) return DBERR_NA;
   }
   level.remaining -= 1 + nestedColumns;
-  Column column{desc, Name(XmlNameOf(desc.name).c_str()), levelIndex, kNoLevel};
+  Column column{desc, UniqueXmlName(level, Name(XmlNameOf(desc.name).c_str())), levelIndex,
+                kNoLevel};
   column.kind = XmlKindOf(desc.fieldType);
   const uint32_t index = static_cast<uint32_t>(columns_.size());
   columns_.push_back(std::move(column));

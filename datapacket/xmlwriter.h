@@ -91,6 +91,7 @@ class DSXMLWRITER final : public TDATAPACKET_WRITE {
   enum class State { kIdle, kMetadata, kRows, kFinished };
 
   DBResult Start(uint32_t formatLevel, uint32_t columnCount);
+  std::string UniqueXmlName(const Level& level, std::string name) const;
   DBResult RegisterColumn(const DSColumnDesc& desc);
   DBResult DoAppendColumn(const DSColumnDesc& column);
   DBResult DoAppendParameter(bool tableLevel, const char* name, uint32_t fieldType, uint32_t length,
