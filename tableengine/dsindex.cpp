@@ -1,6 +1,7 @@
 // Index maintenance: descriptor and comparers, build and sort, insertion, removal, replacement.
 #include "tableengine/dsindex.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -57,7 +58,11 @@ DBResult DSIDX::SetDescriptor(const IndexDescriptor& desc) {
 }
 
 uint32_t DSIDX::FindPosition(uint32_t rec) const {
-  if (HasKeys() && rec != 0 && rec < table_.NextRecordNumber()) {
+  if (!HasKeys()) {
+    if (!mapValid_) FillPositionMap();
+    return rec < positionOf_.size() ? positionOf_[rec] : 0;
+  }
+  if (rec != 0 && rec < table_.NextRecordNumber()) {
     // Equal keys sit together: look between the first and last record with rec's key.
     uint32_t lo = 1, hi = count_ + 1;
     while (lo < hi) {
@@ -73,6 +78,29 @@ uint32_t DSIDX::FindPosition(uint32_t rec) const {
   for (uint32_t p = 1; p <= count_; ++p)
     if (RecordAt(p) == rec) return p;
   return 0;
+}
+
+// From the last position to the first, so a record listed twice maps to its first position, as
+// a scan would find it.
+void DSIDX::FillPositionMap() const {
+  uint32_t top = 0;
+  for (uint32_t p = 1; p <= count_; ++p) top = std::max(top, RecordAt(p));
+  positionOf_.assign(size_t(top) + 1, 0);
+  for (uint32_t p = count_; p >= 1; --p) positionOf_[RecordAt(p)] = p;
+  mapValid_ = true;
+}
+
+void DSIDX::MapRecord(uint32_t rec, uint32_t pos) {
+  if (!mapValid_) return;
+  if (rec >= positionOf_.size()) {
+    try {
+      positionOf_.resize(std::max<size_t>(size_t(rec) + 1, positionOf_.size() * 3 / 2));
+    } catch (const std::bad_alloc&) {
+      mapValid_ = false;  // refilled (or the allocation retried) by the next search
+      return;
+    }
+  }
+  positionOf_[rec] = pos;
 }
 
 int DSIDX::CompareRecords(uint32_t a, uint32_t b) const {
@@ -108,6 +136,8 @@ DBResult DSIDX::Reserve(uint32_t extra) {
 }
 
 void DSIDX::Empty() {
+  mapValid_ = false;
+  positionOf_.clear();
   count_ = 0;
   pos_[0] = 0;
   pos_[1] = -1;
@@ -116,17 +146,28 @@ void DSIDX::Empty() {
 void DSIDX::Append(uint32_t rec) {
   pos_[++count_] = static_cast<int32_t>(rec);
   pos_[count_ + 1] = -1;
+  MapRecord(rec, count_);
 }
 
 void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
+  if (pos <= count_) mapValid_ = false;  // later records move up
   memmove(&pos_[pos + 1], &pos_[pos], sizeof(int32_t) * (count_ + 2 - pos));
   pos_[pos] = static_cast<int32_t>(rec);
   ++count_;
+  MapRecord(rec, pos);
 }
 
 void DSIDX::RemoveAt(uint32_t pos) {
+  if (pos < count_) mapValid_ = false;  // later records move down
+  MapRecord(RecordAt(pos), 0);
   memmove(&pos_[pos], &pos_[pos + 1], sizeof(int32_t) * (count_ + 1 - pos));
   --count_;
+}
+
+void DSIDX::SetAt(uint32_t pos, uint32_t rec) {
+  MapRecord(RecordAt(pos), 0);
+  pos_[pos] = static_cast<int32_t>(rec);
+  MapRecord(rec, pos);
 }
 
 uint32_t DSIDX::UpperBound(uint32_t rec) const {
@@ -203,6 +244,7 @@ void DSIDX::InsertionPass() {
 }
 
 void DSIDX::SortPositions() {
+  mapValid_ = false;
   if (count_ <= 1) return;
   if (count_ > kSortCutOff) QuickSort(1, count_);
   InsertionPass();
@@ -291,7 +333,7 @@ DBResult DSIDX::ReplaceRecord(uint32_t oldRec, uint32_t newRec) {
     return DBERR_NONE;
   }
   if (!HasKeys() || CompareRecords(oldRec, newRec) == 0) {
-    pos_[at] = static_cast<int32_t>(newRec);
+    SetAt(at, newRec);
     Touch();
     return DBERR_NONE;
   }

@@ -100,7 +100,10 @@ class DSIDX {
   uint32_t RecordAt(uint32_t pos) const { return static_cast<uint32_t>(pos_[pos]); }
   // The position array: [0] = 0, [1 .. Count()] = records, [Count() + 1] = -1.
   const int32_t* Positions() const { return pos_.data(); }
-  // Position of a record, 0 when absent.
+  // Position of a record, 0 when absent. Keyed indexes search by key (equal keys sit
+  // together); an index without key fields answers from its record-to-position map, which is
+  // kept while records are appended, replaced in place or taken off the end and rebuilt (one
+  // pass) after anything else moved positions.
   uint32_t FindPosition(uint32_t rec) const;
 
   // Increases with every insertion, removal, replacement and rebuild.
@@ -157,6 +160,7 @@ class DSIDX {
   void Append(uint32_t rec);                  // REQUIRES: room reserved
   void InsertAt(uint32_t pos, uint32_t rec);  // REQUIRES: room reserved, 1 <= pos <= count+1
   void RemoveAt(uint32_t pos);
+  void SetAt(uint32_t pos, uint32_t rec);  // REQUIRES: 1 <= pos <= count
   void Touch() { ++changes_; }
   // Position after the last record whose key is <= rec's key (binary search).
   uint32_t UpperBound(uint32_t rec) const;
@@ -167,6 +171,8 @@ class DSIDX {
   void QuickSort(uint32_t lo, uint32_t hi);
   void InsertionPass();
   bool NeighboursUnique() const;
+  void MapRecord(uint32_t rec, uint32_t pos);  // while the map is valid
+  void FillPositionMap() const;
 
   DSBASE& table_;
   IndexKind kind_;
@@ -180,6 +186,10 @@ class DSIDX {
   bool redefined_ = false;
   uint32_t useCount_ = 1;
   uint32_t insertHint_ = 0;
+  // Indexes without key fields: position of each record number (0 = absent), valid while
+  // mapValid_. Filled on the first search after positions moved.
+  mutable std::vector<uint32_t> positionOf_;
+  mutable bool mapValid_ = false;
 };
 
 // The change index "CHANGEINDEX": lists the records of the change log in log order. Read-only to

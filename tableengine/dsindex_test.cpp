@@ -451,6 +451,43 @@ TEST(IndexInsert, HintPlacesRecordInIndexWithoutKeys) {
   EXPECT_EQ(t->DefaultIndex()->RecordAt(4), rec);
 }
 
+// The default index answers position searches from its record-to-position map; after every kind
+// of change (appends, hinted inserts, modifies, deletes, undos) it must agree with a scan.
+TEST(IndexSearch, PositionMapOfIndexWithoutKeysAgreesWithAScan) {
+  auto t = MakeLyricsTable();
+  DSIDX& idx = *t->DefaultIndex();
+  std::mt19937 rng(12);
+  auto scan = [&](uint32_t rec) -> uint32_t {
+    for (uint32_t p = 1; p <= idx.Count(); ++p)
+      if (idx.RecordAt(p) == rec) return p;
+    return 0;
+  };
+  for (int step = 0; step < 600; ++step) {
+    const uint32_t live = idx.Count();
+    const uint32_t pick = live ? idx.RecordAt(1 + rng() % live) : 0;
+    Rec r(*t);
+    r.Str(kArtist, "A" + std::to_string(rng() % 50));
+    uint32_t rec = 0, follow = 0;
+    switch (live < 5 ? 0 : rng() % 5) {
+      case 0:
+        ASSERT_EQ(t->InsertRecord(r.data(), &idx, rng() % 3 ? 0 : 1 + rng() % live, &rec),
+                  DBERR_NONE);
+        break;
+      case 1:
+      case 2:
+        ASSERT_EQ(t->ModifyRecord(pick, r.data(), nullptr, &rec), DBERR_NONE);
+        break;
+      case 3:
+        ASSERT_EQ(t->DeleteRecord(pick, nullptr), DBERR_NONE);
+        break;
+      default:
+        ASSERT_EQ(t->UndoLastChange(false, &follow), DBERR_NONE);
+    }
+    for (uint32_t rec = 1; rec < t->NextRecordNumber() + 2; ++rec)
+      ASSERT_EQ(idx.FindPosition(rec), scan(rec)) << "record " << rec << " after step " << step;
+  }
+}
+
 TEST(ChangeIndex, ListsLoggedRecordsInLogOrder) {
   auto t = MakeLyricsTable();
   const uint32_t a = Add(*t, "A", "1");
