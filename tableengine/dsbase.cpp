@@ -2,6 +2,7 @@
 // error texts.
 #include "tableengine/dsbase.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -42,6 +43,28 @@ void DSBASE::Reset() {
   indexes_.clear();
   changeIndex_ = nullptr;
   nextIdentity_ = 1;
+  kept_.clear();
+}
+
+void DSBASE::ResetTable() {
+  platform::LockScope guard(lock_);
+  pending_.reset();
+  Reset();
+}
+
+DBResult DSBASE::AddKeptParameter(uint32_t field, const char* name, uint32_t fieldType,
+                                  const uint8_t* value, uint32_t length) {
+  platform::LockScope guard(lock_);
+  if (name == nullptr || (value == nullptr && length != 0)) return DBERR_INVALIDPARAM;
+  try {
+    KeptParameter p{field, name, fieldType, std::vector<uint8_t>(value, value + length)};
+    kept_.push_back(std::move(p));
+  } catch (const std::bad_alloc&) {
+    return DBERR_NOMEMORY;
+  } catch (const std::length_error&) {
+    return DBERR_NOMEMORY;
+  }
+  return DBERR_NONE;
 }
 
 DBResult DSBASE::CreateTable(uint32_t fieldCount, const FieldDescriptor* fields, const char* name) {
@@ -111,7 +134,7 @@ DBResult DSBASE::GetProps(uint8_t* props) {
   PutU32(props + 269, kBookmarkSize);
   PutU32(props + 273, readOnly_ ? 1 : 0);
   PutU32(props + 277, indexCount);
-  PutU32(props + 281, storedParams_);
+  PutU32(props + 281, static_cast<uint32_t>(kept_.size()));
   PutU32(props + 285, deltaMode_ ? 1 : 0);
   PutU32(props + 289, locale_);
   return DBERR_NONE;
@@ -153,6 +176,21 @@ DBResult DSBASE::SetProp(uint32_t prop, uint32_t value) {
     case dspropTRIMSTRINGS:
       trimStrings_ = value != 0;
       return DBERR_NONE;
+    case dspropUPDATEMODE:
+      updateMode_ = value;
+      return DBERR_NONE;
+    case dspropSTREAMMODE:
+      streamMode_ = value;
+      return DBERR_NONE;
+    case dspropDISABLEDELETES:
+      disableDeletes_ = value != 0;
+      return DBERR_NONE;
+    case dspropDISABLEINSERTS:
+      disableInserts_ = value != 0;
+      return DBERR_NONE;
+    case dspropDISABLEEDITS:
+      disableEdits_ = value != 0;
+      return DBERR_NONE;
     default:
       return DBERR_INVALIDPARAM;
   }
@@ -177,6 +215,21 @@ DBResult DSBASE::GetProp(uint32_t prop, uint32_t* value) {
     case dspropTRIMSTRINGS:
       *value = trimStrings_;
       return DBERR_NONE;
+    case dspropUPDATEMODE:
+      *value = updateMode_;
+      return DBERR_NONE;
+    case dspropSTREAMMODE:
+      *value = streamMode_;
+      return DBERR_NONE;
+    case dspropDISABLEDELETES:
+      *value = disableDeletes_;
+      return DBERR_NONE;
+    case dspropDISABLEINSERTS:
+      *value = disableInserts_;
+      return DBERR_NONE;
+    case dspropDISABLEEDITS:
+      *value = disableEdits_;
+      return DBERR_NONE;
     default:
       return DBERR_INVALIDPARAM;
   }
@@ -193,8 +246,20 @@ DBResult DSBASE::ReleaseBlobs() {
 DBResult DSBASE::EnsureSlot() {
   platform::LockScope guard(lock_);
   if (nextRec_ <= capacity_) return DBERR_NONE;
-  if (capacity_ > UINT32_MAX / 2) return DBERR_NOMEMORY;
-  const size_t cap = capacity_ + kSlotGrowth;
+  const uint64_t grown = uint64_t(capacity_) + std::max<uint64_t>(capacity_ / 2, kSlotGrowth);
+  return GrowSlots(grown > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(grown));
+}
+
+DBResult DSBASE::ReserveSlots(uint32_t count) {
+  platform::LockScope guard(lock_);
+  if (!created_) return DBERR_INVALIDPARAM;
+  if (count <= capacity_) return DBERR_NONE;
+  return GrowSlots(count);
+}
+
+DBResult DSBASE::GrowSlots(uint32_t count) {
+  if (count <= capacity_) return DBERR_NOMEMORY;
+  const size_t cap = count;
   const size_t fc = fields_.size();
   auto shrinkBack = [&] {
     attrs_.resize(capacity_);
@@ -212,7 +277,7 @@ DBResult DSBASE::EnsureSlot() {
     shrinkBack();
     return DBERR_NOMEMORY;
   }
-  capacity_ = static_cast<uint32_t>(cap);
+  capacity_ = count;
   return DBERR_NONE;
 }
 
@@ -247,7 +312,7 @@ DBResult DSBASE::AppendStoredRecord(const uint8_t* record, uint8_t attribute, ui
   const uint32_t r = nextRec_++;
   WriteRecord(r, record);
   attrs_[r - 1] = attribute;
-  if ((attribute & kRecInvisible) == 0) ++live_;
+  if (Indexable(r)) ++live_;
   if (rec) *rec = r;
   return DBERR_NONE;
 }

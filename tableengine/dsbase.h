@@ -22,11 +22,30 @@ namespace dsengine {
 
 // Table properties (get/set property).
 enum DSProp : uint32_t {
-  dspropLOGCHANGES = 0,    // bool: change logging on (default) or off
-  dspropREADONLY = 1,      // bool: table is read-only
-  dspropNOOFCHANGES = 2,   // get: net number of changes in the log (folded)
-  dspropRECORDSINDS = 5,   // get: live record count
-  dspropTRIMSTRINGS = 23,  // bool: put-field trims trailing blanks from strings (default on)
+  dspropLOGCHANGES = 0,       // bool: change logging on (default) or off
+  dspropREADONLY = 1,         // bool: table is read-only
+  dspropNOOFCHANGES = 2,      // get: net number of changes in the log (folded)
+  dspropRECORDSINDS = 5,      // get: live record count
+  dspropUPDATEMODE = 18,      // the update mode a packet's "UPDATEMODE" gave (kept, not acted on)
+  dspropSTREAMMODE = 19,      // packet form of the next export: 0 binary, 5 XML, 13 UTF-8 XML
+  dspropDISABLEDELETES = 20,  // bool: deletes refused while changes are logged
+  dspropDISABLEINSERTS = 21,  // bool: inserts refused while changes are logged
+  dspropDISABLEEDITS = 22,    // bool: modifications refused while changes are logged
+  dspropTRIMSTRINGS = 23,     // bool: put-field trims trailing blanks from strings (default on)
+};
+
+// A packet parameter the table keeps as it came and writes back unchanged on every export.
+struct KeptParameter {
+  uint32_t field;              // 1-based field number; 0 for a table parameter
+  std::string name;            // as it came (at most 255 characters)
+  uint32_t fieldType;          // field type word as it came, round-trip flag included
+  std::vector<uint8_t> value;  // the value as the packet reader hands it out
+};
+
+// State a partly imported table keeps between its first and its follow-up packets; owned by
+// the packet layer, held by the table so it lives and dies with the table's definition.
+struct DSPendingImport {
+  virtual ~DSPendingImport() = default;
 };
 
 // Record attribute byte, one per record slot.
@@ -55,7 +74,7 @@ constexpr size_t kPropsSize = 325;
 constexpr size_t kPropsNameSize = 261;
 constexpr uint32_t kBookmarkSize = 20;
 constexpr size_t kErrorTextSize = 128;  // get-error-text buffer (127 characters + NUL)
-constexpr uint32_t kSlotGrowth = 100;   // record slots added when the store is full
+constexpr uint32_t kSlotGrowth = 100;   // fewest record slots added when the store is full
 
 // The facade's view of a table.
 class IDSBase {
@@ -137,16 +156,21 @@ class DSBASE : public IDSBase {
   // Value pointer and null flag of a stored field; field 0 gives the attribute byte (null flag
   // 0). 9985 for a bad record number, 9986 for a bad field number.
   DBResult FieldAccess(uint32_t rec, uint32_t field, uint8_t** value, uint8_t* nullFlag);
-  // Makes room for one more slot (grows by kSlotGrowth); 9473 leaves the table unchanged.
+  // Makes room for one more slot (grows by half the capacity, at least kSlotGrowth); 9473
+  // leaves the table unchanged.
   DBResult EnsureSlot();
+  // Makes room for `count` slots in all at once (a packet import that knows its row count).
+  // 9473 leaves the table unchanged. REQUIRES: Created().
+  DBResult ReserveSlots(uint32_t count);
   void SetAttribute(uint32_t rec, uint8_t attr) { attrs_[rec - 1] = attr; }
   // Slots that indexes take: visible ones, or every slot of a delta table (it logs nothing).
   bool Indexable(uint32_t rec) const { return deltaMode_ || Visible(rec); }
 
   // ---- Loading (packet import) ----
   // Stores a record version as loaded, with its attribute byte, in the next slot; counts it as
-  // live when neither deleted, superseded nor hidden. Indexes are not touched: call RebuildIndexes
-  // once all records and the log are in. 9473 when the store cannot grow.
+  // live when neither deleted, superseded nor hidden (every version of a delta table is live).
+  // Indexes are not touched: call RebuildIndexes once all records and the log are in. 9473 when the
+  // store cannot grow.
   DBResult AppendStoredRecord(const uint8_t* record, uint8_t attribute, uint32_t* rec);
   // Rebuilds every index from the store (the change index from the log).
   DBResult RebuildIndexes();
@@ -221,7 +245,23 @@ class DSBASE : public IDSBase {
     deltaMode_ = v;
     if (v) logChanges_ = false;
   }
-  void SetStoredParamCount(uint32_t n) { storedParams_ = n; }
+  // Table option bits a packet's "MD_SEMANTICS" sets (4, 8, 0x20); kept for the packet only.
+  uint32_t TableOptions() const { return tableOptions_; }
+  void SetTableOptions(uint32_t bits) { tableOptions_ = bits; }
+  uint32_t StreamMode() const { return streamMode_; }
+
+  // ---- Kept packet parameters (written back unchanged by every export) ----
+  // In arrival order, table and field parameters together. 9473 when memory runs out.
+  DBResult AddKeptParameter(uint32_t field, const char* name, uint32_t fieldType,
+                            const uint8_t* value, uint32_t length);
+  const std::vector<KeptParameter>& KeptParameters() const { return kept_; }
+
+  // ---- Packet import ----
+  // Drops the definition and everything stored (a failed import); properties set on the
+  // object (logging, stream mode, locale, switches) stay.
+  void ResetTable();
+  DSPendingImport* PendingImport() const { return pending_.get(); }
+  void SetPendingImport(std::unique_ptr<DSPendingImport> p) { pending_ = std::move(p); }
   void SetCalcFieldsCallback(CalcFieldsFn fn, void* context);
   // Adds a record constraint; `message` becomes the text of status 11950 when it fails.
   void AddConstraint(RecordConstraintFn fn, void* context, const std::string& message);
@@ -249,6 +289,8 @@ class DSBASE : public IDSBase {
 
  private:
   void Reset();
+  // Grows the slot arrays to `count` slots; 9473 leaves them unchanged.
+  DBResult GrowSlots(uint32_t count);
   DBResult CreateTableLocked(uint32_t fieldCount, const FieldDescriptor* fields, const char* name);
   DBResult CheckConstraints(const uint8_t* record);
   DBResult RunCalcFields(uint8_t* record);
@@ -301,7 +343,11 @@ class DSBASE : public IDSBase {
   bool disableInserts_ = false;
   bool disableDeletes_ = false;
   bool deltaMode_ = false;
-  uint32_t storedParams_ = 0;
+  uint32_t tableOptions_ = 0;
+  uint32_t updateMode_ = 0;
+  uint32_t streamMode_ = 0;
+  std::vector<KeptParameter> kept_;
+  std::unique_ptr<DSPendingImport> pending_;
 
   CalcFieldsFn calcFields_ = nullptr;
   void* calcContext_ = nullptr;

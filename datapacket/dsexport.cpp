@@ -1,0 +1,164 @@
+// ExportPacket: a whole table into one data packet (binary or XML by the table's stream mode):
+// the columns with their field parameters, the table parameters, then the rows.
+//
+// Rows: with a change log, every slot 1 .. last in record-number order (superseded, deleted and
+// hidden versions too) with its attribute byte as row state, so record numbers and the log
+// survive a save and a load. Without one, the default order index's records (when it holds
+// any, else every slot in record order), leaving out hidden slots, and with logging off also
+// superseded and deleted versions, written with row state 0.
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "datapacket/dspacket.h"
+#include "datapacket/dsparams.h"
+#include "datapacket/fieldtypes.h"
+#include "datapacket/packetformats.h"
+#include "datapacket/rowvalues.h"
+
+namespace dspacket {
+
+using namespace dsengine;
+
+namespace {
+
+int32_t BlobHandle(const uint8_t* record, const FieldDescriptor& f) {
+  int32_t h;
+  std::memcpy(&h, record + f.offset, 4);
+  return h;
+}
+
+class Exporter {
+ public:
+  Exporter(DSBASE& table, TDATAPACKET_WRITE& writer) : t_(table), w_(writer) {}
+
+  DBResult Run() {
+    if (DBResult st = Columns()) return st;
+    if (DBResult st = WriteTableParameters(w_, t_)) return st;
+    return Rows();
+  }
+
+ private:
+  DBResult Columns() {
+    if (DBResult st = w_.BeginPacket(kMaxFormatLevel, t_.FieldCount())) return st;
+    for (uint32_t f = 1; f <= t_.FieldCount(); ++f) {
+      const FieldDescriptor& d = t_.Field(f);
+      // Nested tables are not held by this engine: refuse rather than write half a level.
+      if (d.type == fldTABLE) return DBERR_INVALIDFLDTYPE;
+      DSColumnDesc c{};
+      std::memcpy(c.name, d.name, sizeof c.name - 1);
+      c.fieldType = FieldTypeWordOf(d);
+      c.attributes = static_cast<uint16_t>(d.attributes);
+      if (c.fieldType == 0) return DBERR_INVALIDFLDTYPE;
+      if (DBResult st = w_.AppendColumn(c)) return st;
+      if (DBResult st = WriteFieldParameters(w_, t_, f)) return st;
+    }
+    return DBERR_NONE;
+  }
+
+  // The record versions to write, in order.
+  std::vector<uint32_t> Choice() const {
+    std::vector<uint32_t> recs;
+    const uint32_t next = t_.NextRecordNumber();
+    if (!t_.Log().Empty()) {
+      recs.reserve(next - 1);
+      for (uint32_t r = 1; r < next; ++r) recs.push_back(r);
+      return recs;
+    }
+    const DSIDX* order = t_.DefaultIndex();
+    if (order != nullptr && order->Count() > 0) {
+      for (uint32_t p = 1; p <= order->Count(); ++p) recs.push_back(order->RecordAt(p));
+    } else {
+      for (uint32_t r = 1; r < next; ++r) recs.push_back(r);
+    }
+    std::vector<uint32_t> kept;
+    kept.reserve(recs.size());
+    const uint8_t leftOut = t_.LoggingOn() ? uint8_t(dsRecHidden) : kRecInvisible;
+    for (uint32_t r : recs)
+      if ((t_.Attribute(r) & leftOut) == 0) kept.push_back(r);
+    return kept;
+  }
+
+  // For each version made by a logged modification, the version it replaced.
+  void MapReplaced() {
+    replaced_.assign(t_.NextRecordNumber(), 0);
+    const ChangeLog& log = t_.Log();
+    for (size_t i = 0; i < log.Size(); ++i) {
+      const ChangeLogEntry& e = log.At(i);
+      if (e.kind == kChangeModify && e.record < replaced_.size() && e.related < e.record)
+        replaced_[e.record] = e.related;
+    }
+  }
+
+  // A BLOB of a modified version that still refers to the replaced version's BLOB.
+  bool BlobUnchanged(uint32_t rec, const FieldDescriptor& f) const {
+    if (!(t_.Attribute(rec) & dsRecModified)) return false;
+    const uint32_t old = replaced_[rec];
+    if (old == 0 || t_.NullFlagOf(rec, f.fieldNumber) != kValuePresent ||
+        t_.NullFlagOf(old, f.fieldNumber) != kValuePresent)
+      return false;
+    return std::memcmp(t_.ValuePtr(rec, f.fieldNumber), t_.ValuePtr(old, f.fieldNumber), 4) == 0;
+  }
+
+  DBResult Value(uint32_t rec, const FieldDescriptor& f) {
+    const uint8_t* blob = nullptr;
+    uint32_t blobLength = 0;
+    if (f.type == fldBLOB && record_[f.nullOffset] == kValuePresent) {
+      if (BlobUnchanged(rec, f)) return w_.AppendValue(kItemUnchanged, 0, nullptr);
+      const int32_t h = BlobHandle(record_.data(), f);
+      if (DBResult st = t_.Blobs().CheckHandle(h)) return st;
+      if (h > 0) {
+        blob = t_.Blobs().Data(uint32_t(h));
+        blobLength = t_.Blobs().Length(uint32_t(h));
+      }
+    }
+    const RowValue v = RowValueOfField(f, record_.data(), blob, blobLength);
+    return w_.AppendValue(v.status, v.length, v.data);
+  }
+
+  DBResult Rows() {
+    const std::vector<uint32_t> recs = Choice();
+    MapReplaced();
+    record_.assign(t_.RecordSize(), 0);
+    const bool states = t_.LoggingOn();
+    for (uint32_t rec : recs) {
+      const uint8_t state = states ? t_.Attribute(rec) : 0;
+      if (DBResult st = w_.AppendValue(kItemValue, 1, &state)) return st;
+      if (DBResult st = t_.ReadRecord(rec, record_.data())) return st;
+      for (uint32_t f = 1; f <= t_.FieldCount(); ++f)
+        if (DBResult st = Value(rec, t_.Field(f))) return st;
+    }
+    return DBERR_NONE;
+  }
+
+  DSBASE& t_;
+  TDATAPACKET_WRITE& w_;
+  std::vector<uint32_t> replaced_;
+  std::vector<uint8_t> record_;
+};
+
+}  // namespace
+
+DBResult ExportPacket(DSBASE& table, ByteArray* packet) {
+  if (packet == nullptr) return DBERR_INVALIDPARAM;
+  packet->Clear();
+  platform::LockScope guard(table.Lock());
+  if (!table.Created() || table.FieldCount() == 0) return DBERR_DATAPACKETMISMATCH;
+  std::unique_ptr<TDATAPACKET_WRITE> writer = MakePacketWriter(table.StreamMode());
+  if (writer == nullptr) return DBERR_NOMEMORY;
+  try {
+    Exporter exporter(table, *writer);
+    if (DBResult st = exporter.Run()) return st;
+  } catch (const std::bad_alloc&) {
+    return DBERR_NOMEMORY;
+  } catch (const std::length_error&) {
+    return DBERR_NOMEMORY;
+  }
+  ByteArray out;
+  if (DBResult st = writer->FinishPacket(&out)) return st;
+  *packet = std::move(out);
+  return DBERR_NONE;
+}
+
+}  // namespace dspacket

@@ -1,0 +1,316 @@
+// ImportPacket: defines an empty table from a packet's columns and field parameters, applies its
+// table parameters (change log, counter, indexes, switches, kept parameters) and loads its rows
+// as stored record versions; follow-up packets of a table whose first packet was not its last
+// append their rows. Binary and XML packets alike, found by content.
+//
+// A first packet that fails leaves the table without definition, with the properties it had
+// before the call. Nested-table columns are refused with 10000: this engine holds no nested
+// tables.
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "datapacket/dspacket.h"
+#include "datapacket/dsparams.h"
+#include "datapacket/fieldtypes.h"
+#include "datapacket/packetformats.h"
+#include "datapacket/rowvalues.h"
+#include "datapacket/xmlreader.h"
+
+namespace dspacket {
+
+using namespace dsengine;
+
+namespace {
+
+// What a table keeps between its first packet and its follow-up packets.
+struct PacketImport final : DSPendingImport {
+  std::unique_ptr<TDATAPACKET_READ> reader;
+  bool xml = false;
+  std::vector<uint32_t> fieldTypes;  // per field, its column's field type word
+};
+
+// The table's own properties, restored when a first packet fails.
+struct SavedProps {
+  explicit SavedProps(DSBASE& t) {
+    for (uint32_t i = 0; i < kCount; ++i) t.GetProp(kProps[i], &values[i]);
+    delta = t.DeltaMode();
+    locale = t.Locale();
+    options = t.TableOptions();
+  }
+  void Restore(DSBASE& t) const {
+    t.SetDeltaMode(delta);
+    for (uint32_t i = 0; i < kCount; ++i) t.SetProp(kProps[i], values[i]);
+    t.SetLocale(locale);
+    t.SetTableOptions(options);
+  }
+  static constexpr uint32_t kProps[] = {
+      dspropLOGCHANGES,     dspropREADONLY,       dspropUPDATEMODE,   dspropSTREAMMODE,
+      dspropDISABLEDELETES, dspropDISABLEINSERTS, dspropDISABLEEDITS, dspropTRIMSTRINGS};
+  static constexpr uint32_t kCount = sizeof kProps / sizeof kProps[0];
+  uint32_t values[kCount] = {};
+  bool delta;
+  uint32_t locale;
+  uint32_t options;
+};
+
+// The next parameter of the reader's current list; 8706 at its end.
+DBResult NextParam(TDATAPACKET_READ& r, char* name, uint32_t* type, std::vector<uint8_t>* value) {
+  uint32_t length = 0;
+  if (DBResult st = r.NextParameter(nullptr, type, &length, nullptr)) return st;
+  value->resize(length + 1);  // never empty, so data() is a real buffer
+  if (DBResult st = r.NextParameter(name, type, &length, value->data())) return st;
+  value->resize(length);
+  return DBERR_NONE;
+}
+
+// A column as a field descriptor, before its field parameters.
+DBResult FieldOfColumn(const DSColumnDesc& c, FieldDescriptor* f) {
+  EngineFieldShape shape;
+  if (DBResult st = EngineShapeOf(c.fieldType, &shape)) return st;
+  if (shape.type == fldTABLE) return DBERR_INVALIDFLDTYPE;
+  *f = FieldDescriptor{};
+  std::memcpy(f->name, c.name, sizeof f->name - 1);
+  f->type = shape.type;
+  f->length = shape.length;
+  f->units1 = shape.units1;
+  if (shape.type == fldBYTES) f->units1 = shape.length;
+  f->attributes = c.attributes;
+  return DBERR_NONE;
+}
+
+class Importer {
+ public:
+  Importer(DSBASE& table, PacketImport& imp) : t_(table), imp_(imp) {}
+
+  // Columns, field parameters, CreateTable, kept field parameters, table parameters.
+  DBResult Metadata() {
+    std::vector<FieldDescriptor> fields;
+    std::vector<KeptParameter> kept;
+    for (;;) {
+      DSColumnDesc c{};
+      DBResult st = imp_.reader->NextColumn(&c);
+      if (st == DBERR_EOF) break;
+      if (st != DBERR_NONE) return st;
+      FieldDescriptor f;
+      if (DBResult s = FieldOfColumn(c, &f)) return s;
+      if (DBResult s = FieldParameters(static_cast<uint32_t>(fields.size() + 1), &f, &kept))
+        return s;
+      fields.push_back(f);
+      imp_.fieldTypes.push_back(c.fieldType);
+    }
+    if (fields.empty()) return DBERR_DATAPACKETMISMATCH;
+    if (DBResult st = t_.CreateTable(static_cast<uint32_t>(fields.size()), fields.data(), nullptr))
+      return st;
+    for (const KeptParameter& k : kept)
+      if (DBResult st = t_.AddKeptParameter(k.field, k.name.c_str(), k.fieldType, k.value.data(),
+                                            static_cast<uint32_t>(k.value.size())))
+        return st;
+    return TableParameters();
+  }
+
+  // Rows up to the reader's end; `maxRows` bounds the slots reserved ahead.
+  DBResult Rows(uint64_t maxRows) {
+    const uint64_t wanted = uint64_t(t_.NextRecordNumber() - 1) + maxRows;
+    if (DBResult st = t_.ReserveSlots(wanted > UINT32_MAX - 1 ? UINT32_MAX - 1 : uint32_t(wanted)))
+      return st;
+    MapReplaced();
+    record_.assign(t_.RecordSize(), 0);
+    for (;;) {
+      const uint8_t* data = nullptr;
+      uint32_t length = 0, status = 0;
+      DBResult st = Item(&data, &length, &status);
+      if (st == DBERR_EOF) break;
+      if (st != DBERR_NONE) return st;
+      if (length != 1 || status != kItemValue) return DBERR_DATAPACKETMISMATCH;
+      if (DBResult s = Row(data[0])) return s;
+    }
+    t_.Blobs().Commit();
+    return DBERR_NONE;
+  }
+
+ private:
+  DBResult FieldParameters(uint32_t field, FieldDescriptor* f, std::vector<KeptParameter>* kept) {
+    for (;;) {
+      uint32_t type = 0;
+      DBResult st = NextParam(*imp_.reader, name_, &type, &value_);
+      if (st == DBERR_EOF) return DBERR_NONE;
+      if (st != DBERR_NONE) return st;
+      bool keep = false;
+      const ParamValue p{name_, type, value_.data(), static_cast<uint32_t>(value_.size())};
+      if (DBResult s = ApplyFieldParameter(p, f, &keep)) return s;
+      if (keep) kept->push_back({field, name_, type, value_});
+    }
+  }
+
+  DBResult TableParameters() {
+    for (;;) {
+      uint32_t type = 0;
+      DBResult st = NextParam(*imp_.reader, name_, &type, &value_);
+      if (st == DBERR_EOF) return DBERR_NONE;
+      if (st != DBERR_NONE) return st;
+      bool keep = false;
+      const ParamValue p{name_, type, value_.data(), static_cast<uint32_t>(value_.size())};
+      if (DBResult s = ApplyTableParameter(p, t_, &keep)) return s;
+      if (keep) {
+        if (DBResult s = t_.AddKeptParameter(0, name_, type, value_.data(), p.length)) return s;
+      }
+    }
+  }
+
+  // Next row item in place. A BLOB that was not fetched carries no bytes: it loads as null.
+  DBResult Item(const uint8_t** data, uint32_t* length, uint32_t* status) {
+    if (imp_.xml)
+      return static_cast<DSXMLEXTRACT&>(*imp_.reader).ReadNextItemInPlace(data, length, status);
+    DSEXTRACT& r = static_cast<DSEXTRACT&>(*imp_.reader);
+    const DBResult st = r.ReadNextItemInPlace(data, length, status);
+    if (st == DBERR_NONE && *status == kItemValue && r.LastBlobMarker() != 0) *status = kItemNull;
+    return st;
+  }
+
+  // For each version made by a logged modification, the version it replaced.
+  void MapReplaced() {
+    replaced_.clear();
+    const ChangeLog& log = t_.Log();
+    for (size_t i = 0; i < log.Size(); ++i) {
+      const ChangeLogEntry& e = log.At(i);
+      if (e.kind == kChangeModify && e.related != 0 && e.related < e.record)
+        replaced_.push_back({e.record, e.related});
+    }
+    std::sort(replaced_.begin(), replaced_.end(),
+              [](const Replaced& a, const Replaced& b) { return a.record < b.record; });
+  }
+  uint32_t ReplacedOf(uint32_t rec) const {
+    auto it = std::lower_bound(replaced_.begin(), replaced_.end(), rec,
+                               [](const Replaced& a, uint32_t r) { return a.record < r; });
+    return it != replaced_.end() && it->record == rec ? it->related : 0;
+  }
+
+  // A BLOB value: new BLOB bytes, or for status unchanged the BLOB of the replaced version.
+  DBResult Blob(uint32_t rec, uint8_t state, const FieldDescriptor& f, uint32_t status,
+                const uint8_t* data, uint32_t length) {
+    int32_t handle = 0;
+    uint8_t flag = status == kItemNull ? kBlankByClient : kBlankUnassigned;
+    if (status == kItemValue) {
+      uint32_t h = 0;
+      if (DBResult st = t_.Blobs().Add(data, length, &h)) return st;
+      handle = static_cast<int32_t>(h);
+      flag = kValuePresent;
+    } else if (status == kItemUnchanged && (state & dsRecModified)) {
+      const uint32_t old = ReplacedOf(rec);
+      if (old != 0 && old < rec) {
+        std::memcpy(&handle, t_.ValuePtr(old, f.fieldNumber), 4);
+        flag = t_.NullFlagOf(old, f.fieldNumber);
+      }
+    }
+    std::memcpy(record_.data() + f.offset, &handle, 4);
+    record_[f.nullOffset] = flag;
+    return DBERR_NONE;
+  }
+
+  DBResult Row(uint8_t state) {
+    std::memset(record_.data(), 0, record_.size());
+    const uint32_t rec = t_.NextRecordNumber();
+    for (uint32_t field = 1; field <= t_.FieldCount(); ++field) {
+      const uint8_t* data = nullptr;
+      uint32_t length = 0, status = 0;
+      if (DBResult st = Item(&data, &length, &status))
+        return st == DBERR_EOF ? DBResult(DBERR_DATAPACKETMISMATCH) : st;
+      if (imp_.xml && status == kItemUnchanged &&
+          !XmlMissingMeansUnchanged(imp_.fieldTypes[field - 1], state, t_.DeltaMode()))
+        status = kItemNull;
+      const FieldDescriptor& f = t_.Field(field);
+      if (f.type == fldBLOB) {
+        if (DBResult st = Blob(rec, state, f, status, data, length)) return st;
+      } else {
+        StoreRowValue(f, status, data, length, record_.data());
+      }
+    }
+    return t_.AppendStoredRecord(record_.data(), state, nullptr);
+  }
+
+  struct Replaced {
+    uint32_t record, related;
+  };
+  DSBASE& t_;
+  PacketImport& imp_;
+  char name_[kParamNameBufferSize] = {};
+  std::vector<uint8_t> value_;
+  std::vector<uint8_t> record_;
+  std::vector<Replaced> replaced_;
+};
+
+// Rows a packet can hold at most: each row takes its state byte and its status bytes.
+uint64_t RowBound(const PacketImport& imp, size_t packetSize, uint32_t columns) {
+  if (imp.xml) return static_cast<const DSXMLEXTRACT&>(*imp.reader).RowCount();
+  const auto& r = static_cast<const DSEXTRACT&>(*imp.reader);
+  const uint64_t perRow = 1 + (uint64_t(columns) + 3) / 4;
+  const uint64_t fit = packetSize / perRow;
+  return r.Header().rowCount < fit ? r.Header().rowCount : fit;
+}
+
+// Indexes and the log once rows are in.
+DBResult Finish(DSBASE& table) {
+  // A log that names versions the store does not hold would send undo and change counting
+  // outside the store.
+  if (!ChangeLogFitsStore(table)) return DBERR_DATAPACKETMISMATCH;
+  return table.RebuildIndexes();
+}
+
+DBResult FirstPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPacket) {
+  auto imp = std::make_unique<PacketImport>();
+  uint32_t mode = kStreamBinary;
+  if (DBResult st = OpenPacketByContent(packet, &imp->reader, &mode)) return st;
+  imp->xml = mode != kStreamBinary;
+  Importer importer(table, *imp);
+  if (DBResult st = importer.Metadata()) return st;
+  if (DBResult st = importer.Rows(RowBound(*imp, packet.size(), table.FieldCount()))) return st;
+  if (DBResult st = Finish(table)) return st;
+  table.SetProp(dspropSTREAMMODE, mode);
+  if (!lastPacket) table.SetPendingImport(std::move(imp));
+  return DBERR_NONE;
+}
+
+DBResult FollowUpPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPacket) {
+  auto* imp = static_cast<PacketImport*>(table.PendingImport());
+  if (imp == nullptr) return DBERR_CANNOTAPPEND;
+  if (packet.empty()) {  // no more packets: the data is complete
+    table.SetPendingImport(nullptr);
+    return DBERR_NONE;
+  }
+  if (DBResult st = imp->reader->ContinuePacket(packet)) return st;
+  Importer importer(table, *imp);
+  if (DBResult st = importer.Rows(RowBound(*imp, packet.size(), table.FieldCount()))) return st;
+  if (DBResult st = Finish(table)) return st;
+  if (lastPacket) table.SetPendingImport(nullptr);
+  return DBERR_NONE;
+}
+
+}  // namespace
+
+DBResult ImportPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPacket) {
+  platform::LockScope guard(table.Lock());
+  const bool first = !table.Created();
+  if (first && packet.empty()) return DBERR_NA;
+  if (packet.data() == nullptr && !packet.empty()) return DBERR_DATAPACKETMISMATCH;
+  const SavedProps saved(table);
+  DBResult st;
+  try {
+    st = first ? FirstPacket(table, packet, lastPacket) : FollowUpPacket(table, packet, lastPacket);
+  } catch (const std::bad_alloc&) {
+    st = DBERR_NOMEMORY;
+  } catch (const std::length_error&) {
+    st = DBERR_NOMEMORY;
+  }
+  if (st != DBERR_NONE && (first || st != DBERR_CANNOTAPPEND)) {
+    // A failed follow-up packet may have appended part of its rows: the table goes as a whole.
+    table.ResetTable();
+    saved.Restore(table);
+  }
+  return st;
+}
+
+}  // namespace dspacket
