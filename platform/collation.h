@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace platform {
 
@@ -25,6 +26,15 @@ int Compare(uint32_t lcid, uint32_t flags, const char* a, int alen, const char* 
 // The same over UTF-16 text.
 int CompareWide(uint32_t lcid, uint32_t flags, const char16_t* a, int alen, const char16_t* b,
                 int blen);
+
+// Appends the sort key of a Windows-1252 string of `len` bytes to `key`: for any two strings a
+// and b, memcmp order of their keys (a proper prefix first) is Compare's order with the same
+// locale and flags, and the keys are equal exactly when Compare reports equality. No key is a
+// proper prefix of another, so keys of several values may be concatenated and still compare
+// value by value. Returns false, leaving `key` unchanged, where the platform offers no such
+// keys (callers then compare with Compare).
+bool AppendSortKey(uint32_t lcid, uint32_t flags, const char* s, size_t len,
+                   std::vector<uint8_t>& key);
 
 // Windows-1252 case mapping, as CharUpperA / CharLowerA.
 char ToUpper(char c);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace platform::portable {
 
@@ -16,6 +17,10 @@ int Compare(uint32_t lcid, uint32_t flags, const char* a, int alen, const char* 
 // code unit sorts after all of them, by its value, without diacritic or case.
 int CompareWide(uint32_t lcid, uint32_t flags, const char16_t* a, int alen, const char16_t* b,
                 int blen);
+
+// As platform::AppendSortKey; always gives a key.
+bool AppendSortKey(uint32_t lcid, uint32_t flags, const char* s, size_t len,
+                   std::vector<uint8_t>& key);
 
 char ToUpper(char c);
 char ToLower(char c);

@@ -13,6 +13,11 @@ int CompareWide(uint32_t lcid, uint32_t flags, const char16_t* a, int alen, cons
   return portable::CompareWide(lcid, flags, a, alen, b, blen);
 }
 
+bool AppendSortKey(uint32_t lcid, uint32_t flags, const char* s, size_t len,
+                   std::vector<uint8_t>& key) {
+  return portable::AppendSortKey(lcid, flags, s, len, key);
+}
+
 char ToUpper(char c) { return portable::ToUpper(c); }
 char ToLower(char c) { return portable::ToLower(c); }
 void ToUpperBuffer(char* s, size_t n) { portable::ToUpperBuffer(s, n); }

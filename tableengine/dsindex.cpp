@@ -9,12 +9,12 @@
 
 #include "platform/collation.h"
 #include "tableengine/dsbase.h"
+#include "tableengine/dssort.h"
 
 namespace dsengine {
 
 namespace {
 constexpr uint32_t kPositionGrowth = 50;  // positions added when an index is full
-constexpr uint32_t kSortCutOff = 10;      // ranges this small are left to the insertion pass
 }  // namespace
 
 bool SameKeys(const IndexDescriptor& a, const IndexDescriptor& b) {
@@ -44,6 +44,7 @@ DBResult DSIDX::SetDescriptor(const IndexDescriptor& desc) {
     KeyCompareFn cmp = KeyComparerForType(fd.type);
     if (cmp == nullptr) return DBERR_INVALIDFLDTYPE;
     keys[i] = {f,
+               fd.type,
                fd.length,
                fd.units1,
                table_.Locale(),
@@ -182,72 +183,24 @@ uint32_t DSIDX::UpperBound(uint32_t rec) const {
   return lo;
 }
 
-// Quicksort of positions lo .. hi with the pivot chosen from lo, mid and hi; ranges of
-// kSortCutOff or fewer entries are left for the insertion pass.
-void DSIDX::QuickSort(uint32_t lo, uint32_t hi) {
-  int32_t* p = pos_.data();
-  auto less = [this](int32_t a, int32_t b) { return CompareRecords(uint32_t(a), uint32_t(b)) < 0; };
-  for (;;) {
-    const uint32_t mid = lo + (hi - lo) / 2;
-    if (hi - lo + 1 > 4) {
-      if (less(p[hi], p[lo])) std::swap(p[lo], p[hi]);
-      if (less(p[lo], p[mid])) {
-        std::swap(p[lo], p[mid]);
-        if (less(p[hi], p[lo])) std::swap(p[lo], p[hi]);
-      }
-    } else {
-      std::swap(p[lo], p[mid]);
-    }
-    const int32_t pivot = p[lo];
-    uint32_t i = lo + 1, j = hi;
-    for (;;) {
-      while (i <= hi && less(p[i], pivot)) ++i;
-      while (less(pivot, p[j])) --j;
-      if (i >= j) break;
-      std::swap(p[i], p[j]);
-      ++i;
-      --j;
-    }
-    std::swap(p[lo], p[j]);
-    // Parts lo .. j-1 and j+1 .. hi: recurse into the smaller, loop on the larger.
-    const uint32_t leftSize = j - lo, rightSize = hi - j;
-    const bool leftBig = leftSize > kSortCutOff, rightBig = rightSize > kSortCutOff;
-    if (leftBig && rightBig) {
-      if (leftSize <= rightSize) {
-        QuickSort(lo, j - 1);
-        lo = j + 1;
-      } else {
-        QuickSort(j + 1, hi);
-        hi = j - 1;
-      }
-    } else if (leftBig) {
-      hi = j - 1;
-    } else if (rightBig) {
-      lo = j + 1;
-    } else {
-      return;
-    }
-  }
-}
-
-void DSIDX::InsertionPass() {
-  int32_t* p = pos_.data();
-  for (uint32_t i = 2; i <= count_; ++i) {
-    const int32_t v = p[i];
-    uint32_t j = i - 1;
-    while (j >= 1 && CompareRecords(uint32_t(p[j]), uint32_t(v)) > 0) {
-      p[j + 1] = p[j];
-      --j;
-    }
-    p[j + 1] = v;
-  }
-}
-
 void DSIDX::SortPositions() {
   mapValid_ = false;
   if (count_ <= 1) return;
-  if (count_ > kSortCutOff) QuickSort(1, count_);
-  InsertionPass();
+  {
+    RecordSortKeys keys;
+    if (keys.Build(table_, keys_, desc_.fieldCount, pos_.data(), count_)) {
+      RecordSortKeys::Entry* e = keys.Entries();
+      SortIndexEntries(e, count_,
+                       [&keys](const RecordSortKeys::Entry& a, const RecordSortKeys::Entry& b) {
+                         return keys.Less(a, b);
+                       });
+      for (uint32_t p = 1; p <= count_; ++p) pos_[p] = e[p].rec;
+      return;
+    }
+  }
+  SortIndexEntries(pos_.data(), count_, [this](int32_t a, int32_t b) {
+    return CompareRecords(uint32_t(a), uint32_t(b)) < 0;
+  });
 }
 
 bool DSIDX::NeighboursUnique() const {

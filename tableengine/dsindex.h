@@ -64,6 +64,7 @@ using KeyCompareFn = int (*)(const KeyField& key, const uint8_t* a, const uint8_
 // One key field with its comparer (FLDString, FLDInt32, ... by engine type).
 struct KeyField {
   uint32_t field;     // 1-based field number
+  uint32_t type;      // engine type of the field
   uint32_t length;    // bytes of the field in a record
   uint32_t units1;    // digits of a packed decimal
   uint32_t lcid;      // table locale, for strings
@@ -164,12 +165,11 @@ class DSIDX {
   void Touch() { ++changes_; }
   // Position after the last record whose key is <= rec's key (binary search).
   uint32_t UpperBound(uint32_t rec) const;
-  // Sorts positions 1 .. count: quicksort of ranges over 10, then one insertion-sort pass.
+  // Sorts positions 1 .. count (SortIndexEntries, dssort.h), comparing byte keys of the records
+  // where every key field has them, else the records themselves.
   void SortPositions();
 
  private:
-  void QuickSort(uint32_t lo, uint32_t hi);
-  void InsertionPass();
   bool NeighboursUnique() const;
   void MapRecord(uint32_t rec, uint32_t pos);  // while the map is valid
   void FillPositionMap() const;

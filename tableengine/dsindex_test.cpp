@@ -11,6 +11,7 @@
 #include <random>
 
 #include "tableengine/dsbase.h"
+#include "tableengine/dssort.h"
 #include "tableengine/dstesting.h"
 
 namespace dsengine {
@@ -285,6 +286,66 @@ TEST(IndexBuild, SortedResultForManyDistinctKeys) {
 }
 
 // ---- Replacement ----
+
+// A build sorts byte keys of the records instead of comparing records; the order, equal keys
+// included, must be the one the same sort gives by comparing records, for strings with accents,
+// case variants, blanks and equal values, integers, several fields, descending and
+// case-insensitive flags.
+TEST(IndexBuild, ByteKeySortGivesTheOrderOfComparingRecords) {
+  const std::vector<std::string> words = {"",
+                                          "abba",
+                                          "Abba",
+                                          "ABBA",
+                                          "\xE9t\xE9",
+                                          "ete",
+                                          "\xC9t\xE9",
+                                          "co-op",
+                                          "coop",
+                                          "Co'op",
+                                          "b\xF6z",
+                                          "boz",
+                                          " x",
+                                          "x",
+                                          "stra\xDF"
+                                          "e",
+                                          "strasse"};
+  std::mt19937 rng(31);
+  for (int trial = 0; trial < 40; ++trial) {
+    auto t = MakeLyricsTable();
+    const int n = 50 + int(rng() % 400);
+    for (int i = 0; i < n; ++i)
+      Add(*t, words[rng() % words.size()], words[rng() % words.size()],
+          words[rng() % words.size()]);
+    for (int i = 0; i < n / 10; ++i) {
+      Rec r(*t);
+      r.Str(kArtist, words[rng() % words.size()]);
+      uint32_t rec = 1 + rng() % (t->NextRecordNumber() - 1), newRec = 0;
+      if (t->Visible(rec)) {
+        ASSERT_EQ(t->ModifyRecord(rec, r.data(), nullptr, &newRec), DBERR_NONE);
+      }
+    }
+    const uint32_t candidates[] = {kArtist, kTitle, kAlbum, kId};
+    const uint32_t count = 1 + rng() % 3;
+    std::vector<uint32_t> fields;
+    bool descending[3], caseInsensitive[3];
+    for (uint32_t k = 0; k < count; ++k) {
+      fields.push_back(candidates[rng() % 4]);
+      descending[k] = rng() % 3 == 0;
+      caseInsensitive[k] = rng() % 3 == 0;
+    }
+    DSIDX* idx = t->DefaultIndex();
+    t->AdoptIndex(idx);
+    ASSERT_EQ(t->SortOnFields(&idx, count, fields.data(), descending, caseInsensitive), DBERR_NONE);
+    std::vector<int32_t> expected = {0};
+    for (uint32_t rec = 1; rec < t->NextRecordNumber(); ++rec)
+      if (t->Indexable(rec)) expected.push_back(int32_t(rec));
+    SortIndexEntries(expected.data(), uint32_t(expected.size() - 1), [&](int32_t a, int32_t b) {
+      return idx->CompareRecords(uint32_t(a), uint32_t(b)) < 0;
+    });
+    ASSERT_EQ(Order(*idx), std::vector<uint32_t>(expected.begin() + 1, expected.end()))
+        << "trial " << trial;
+  }
+}
 
 TEST(IndexReplace, ChangedTitleMovesChangedAlbumStays) {
   auto t = MakeLyricsTable();

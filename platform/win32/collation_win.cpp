@@ -41,6 +41,10 @@ int CompareWide(uint32_t lcid, uint32_t flags, const char16_t* a, int alen, cons
   return r != 0 ? r : portable::CompareWide(lcid, flags, a, alen, b, blen);
 }
 
+// The platform's own sort keys are not proven here to order as CompareStringA does for every
+// locale, so callers compare with Compare.
+bool AppendSortKey(uint32_t, uint32_t, const char*, size_t, std::vector<uint8_t>&) { return false; }
+
 // CharUpperA/CharLowerA take a single character in the low word of the pointer argument.
 char ToUpper(char c) {
   auto v = reinterpret_cast<UINT_PTR>(
