@@ -3,7 +3,6 @@
 
 #include <exception>
 
-#include "app/tablefile.h"
 #include "app/uFunctions.h"
 #include "framework/application.h"
 #include "platform/files.h"
@@ -42,20 +41,20 @@ void TdModule::cdsMainMustBeSaved(db::TDataSet&) {}
 
 void TdModule::DataModuleDestroy(TObject*) {
   try {
-    SaveTableFile(cdsMain(), TableFileName());
+    cdsMain().SavePacketFile(TableFileName(), db::dfBinary);
     return;
   } catch (const std::exception& e) {
     Application->ShowException(e);
   }
   // The save failed: keep this run's work in a recovery file rather than losing it.
-  std::vector<uint8_t> packet;
+  dspacket::ByteArray packet;
   try {
-    packet = TablePacket(cdsMain());
+    packet = cdsMain().ExportTable(0);
   } catch (const std::exception&) {
     return;  // no packet to keep (the table never opened, or it cannot be exported)
   }
   if (packet.empty()) return;
-  std::string path = WriteRecoveryFile(platform::TempPath(), packet);
+  std::string path = WriteRecoveryFile(platform::TempPath(), packet.bytes());
   if (path.empty())
     ShowMessageBox("Doziviz", "The lyrics could not be saved to a recovery file either", mtError,
                    MsgDlgButtons({mbOK}));
@@ -66,7 +65,7 @@ void TdModule::DataModuleDestroy(TObject*) {
                    mtInformation, MsgDlgButtons({mbOK}));
 }
 
-std::string WriteRecoveryFile(const std::string& directory, const std::vector<uint8_t>& packet) {
+std::string WriteRecoveryFile(const std::string& directory, std::span<const uint8_t> packet) {
   std::string guid = platform::NewGuidString();
   if (directory.empty() || guid.empty()) return {};
   std::string path = directory;

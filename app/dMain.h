@@ -5,11 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
-#include <vector>
 
-#include "framework/datamodule.h"
 #include "datapacket/clientdataset.h"
+#include "framework/datamodule.h"
 #include "tableengine/datasource.h"
 
 class TdModule : public framework::TDataModule {
@@ -35,6 +35,6 @@ class TdModule : public framework::TDataModule {
 // The recovery file for a failed shut-down save: the packet bytes go to a new file named
 // "Doziviz-<GUID>.roZoreda" in `directory`; returns its full path, or "" when it cannot be
 // written.
-std::string WriteRecoveryFile(const std::string& directory, const std::vector<uint8_t>& packet);
+std::string WriteRecoveryFile(const std::string& directory, std::span<const uint8_t> packet);
 
 extern TdModule* dModule;

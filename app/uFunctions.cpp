@@ -8,7 +8,7 @@
 
 #include "app/dMain.h"
 #include "app/fMain.h"
-#include "app/tablefile.h"
+#include "datapacket/lyricstable.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/sysutils.h"
@@ -51,7 +51,7 @@ void OpenDatabase() {
     platform::CreateDirectory(SettingsDirectory());
 
   if (platform::FileExists(TableFileName()))
-    LoadTableFile(dModule->cdsMain(), TableFileName());
+    dModule->cdsMain().LoadPacketFile(TableFileName());
   else
     CreateDatabase();
 
@@ -65,16 +65,9 @@ void OpenDatabase() {
 
 void CreateDatabase() {
   db::TClientDataSet& table = dModule->cdsMain();
-  db::TFieldDefs& defs = table.FieldDefs();
-  defs.Clear();
-  defs.Add("Id", db::ftAutoInc);
-  defs.Add("Artist", db::ftString, 180);
-  defs.Add("Album", db::ftString, 180);
-  defs.Add("Title", db::ftString, 180);
-  defs.Add("Lyric", db::ftMemo);
-  defs.Add("SongFileName", db::ftString, 500);
+  lyrics::DefineLyricsFields(table.FieldDefs());
   table.CreateDataSet();
-  SaveTableFile(table, TableFileName());
+  table.SavePacketFile(TableFileName(), db::dfBinary);
 }
 
 void SetDefaultOrder() { dModule->cdsMain().SetIndexFieldNames("Artist;Title"); }

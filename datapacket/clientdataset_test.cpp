@@ -1,0 +1,229 @@
+// TClientDataSet's packet file and stream save/load: what reaches the disk, what a load
+// restores, and how every failure leaves the file and the dataset.
+#include "datapacket/clientdataset.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/exceptions.h"
+#include "platform/files.h"
+#include "tableengine/dbfields.h"
+
+namespace db {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ClientDataSetFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("dzcds-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string In(const std::string& name) const { return (dir_ / name).string(); }
+
+  // The lyrics table's shape with three records, the second one deleted again.
+  static void BuildLyrics(TClientDataSet& cds) {
+    TFieldDefs& defs = cds.FieldDefs();
+    defs.Clear();
+    defs.Add("Id", ftAutoInc);
+    defs.Add("Artist", ftString, 180);
+    defs.Add("Title", ftString, 180);
+    defs.Add("Lyric", ftMemo);
+    cds.CreateDataSet();
+    for (const char* artist : {"Abba", "Beatles", "Cream"}) {
+      cds.Append();
+      cds.FieldByName("Artist").SetAsString(artist);
+      cds.FieldByName("Title").SetAsString(std::string(artist) + " song");
+      cds.FieldByName("Lyric").SetAsString(std::string("line one\r\nline two of ") + artist);
+      cds.Post();
+    }
+    cds.First();
+    cds.Next();
+    cds.Delete();
+  }
+
+  static std::vector<std::string> Artists(TClientDataSet& cds) {
+    std::vector<std::string> out;
+    for (cds.First(); !cds.Eof(); cds.Next()) out.push_back(cds.FieldByName("Artist").AsString());
+    return out;
+  }
+
+  static std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(platform::ReadWholeFile(path, bytes));
+    return bytes;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ClientDataSetFile, SaveAndLoadKeepRowsHistoryAndCounter) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  const uint32_t changes = cds.DSBase()->ChangeCount();
+  cds.SavePacketFile(In("Lyrics.roZoreda"));
+
+  TClientDataSet back("cdsMain");
+  back.LoadPacketFile(In("Lyrics.roZoreda"));
+  EXPECT_TRUE(back.Active());
+  EXPECT_EQ(Artists(back), (std::vector<std::string>{"Abba", "Cream"}));
+  EXPECT_EQ(back.DSBase()->ChangeCount(), changes);
+  EXPECT_EQ(back.DSBase()->AutoIncValue(), 4u);
+  back.First();
+  EXPECT_EQ(back.FieldByName("Lyric").AsString(), "line one\r\nline two of Abba");
+
+  // A load followed by a save rewrites the same bytes.
+  back.SavePacketFile(In("again.roZoreda"));
+  TClientDataSet third("cdsMain");
+  third.LoadPacketFile(In("again.roZoreda"));
+  third.SavePacketFile(In("third.roZoreda"));
+  EXPECT_EQ(FileBytes(In("again.roZoreda")), FileBytes(In("third.roZoreda")));
+}
+
+TEST_F(ClientDataSetFile, XmlExtensionInAnyCaseWritesXmlAndLoadIgnoresTheName) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  cds.SavePacketFile(In("a.xml"));
+  cds.SavePacketFile(In("b.XmL"));
+  cds.SavePacketFile(In("c.roZoreda"), dfXML);
+  for (const char* name : {"a.xml", "b.XmL", "c.roZoreda"}) {
+    std::vector<uint8_t> bytes = FileBytes(In(name));
+    ASSERT_GT(bytes.size(), 5u) << name;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "<?xml") << name;
+    TClientDataSet back("cdsMain");
+    back.LoadPacketFile(In(name));
+    EXPECT_EQ(Artists(back), (std::vector<std::string>{"Abba", "Cream"})) << name;
+  }
+  cds.SavePacketFile(In("d.xml.roZoreda"));
+  EXPECT_NE(FileBytes(In("d.xml.roZoreda"))[0], '<');
+}
+
+TEST_F(ClientDataSetFile, SavingPostsAModifiedEditAndCancelsAnUnmodifiedOne) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  cds.First();
+  cds.Edit();
+  cds.FieldByName("Artist").SetAsString("ABBA");
+  cds.SavePacketFile(In("t.roZoreda"));
+  EXPECT_EQ(cds.State(), dsBrowse);
+  cds.Edit();
+  cds.SavePacketFile(In("u.roZoreda"));
+  EXPECT_EQ(cds.State(), dsBrowse);
+
+  TClientDataSet back("cdsMain");
+  back.LoadPacketFile(In("t.roZoreda"));
+  // Loaded with a change log, the records come back in record-number order: the modified
+  // version is the newest record.
+  EXPECT_EQ(Artists(back), (std::vector<std::string>{"Cream", "ABBA"}));
+  EXPECT_EQ(FileBytes(In("t.roZoreda")), FileBytes(In("u.roZoreda")));
+}
+
+TEST_F(ClientDataSetFile, MissingFileRaisesOpenErrorAndLeavesTheDataSetClosed) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  const std::string path = In("absent.roZoreda");
+  try {
+    cds.LoadPacketFile(path);
+    FAIL() << "no error";
+  } catch (const EFOpenError& e) {
+    const std::string prefix = "Cannot open file \"" + path + "\". ";
+    EXPECT_EQ(e.Message.substr(0, prefix.size()), prefix);
+    EXPECT_GT(e.Message.size(), prefix.size());  // the system's reason follows
+  }
+  EXPECT_FALSE(cds.Active());
+  EXPECT_EQ(cds.DSBase(), nullptr);
+}
+
+TEST_F(ClientDataSetFile, BytesThatAreNoPacketFailWithMismatchAndTheFileIsUntouched) {
+  const std::string path = In("junk.roZoreda");
+  ASSERT_TRUE(platform::ReplaceFileAtomically(path, "hello, world", 12));
+  TClientDataSet cds("cdsMain");
+  try {
+    cds.LoadPacketFile(path);
+    FAIL() << "no error";
+  } catch (const EDBClient& e) {
+    EXPECT_EQ(e.Message, "Mismatch in datapacket.");
+    EXPECT_EQ(e.ErrorCode, 16389);
+  }
+  EXPECT_FALSE(cds.Active());
+  EXPECT_EQ(cds.DSBase(), nullptr);
+  EXPECT_EQ(FileBytes(path),
+            (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd'}));
+  // Nothing to save after a failed load: the table file stays as it was.
+  cds.SavePacketFile(path);
+  EXPECT_EQ(FileBytes(path).size(), 12u);
+}
+
+TEST_F(ClientDataSetFile, EmptyFileFailsThroughTheMissingProviderNotAPacketMessage) {
+  const std::string junk = In("junk"), empty = In("empty");
+  ASSERT_TRUE(platform::ReplaceFileAtomically(junk, "xyz", 3));
+  ASSERT_TRUE(platform::ReplaceFileAtomically(empty, "", 0));
+  TClientDataSet cds("cdsMain");
+  EXPECT_THROW(cds.LoadPacketFile(junk), EDBClient);
+  // The failed packet above is not reopened in place of the empty file.
+  try {
+    cds.LoadPacketFile(empty);
+    FAIL() << "no error";
+  } catch (const EDBClient&) {
+    FAIL() << "a packet error for an empty file";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message, "cdsMain: Missing data provider or data packet");
+  }
+  EXPECT_FALSE(cds.Active());
+}
+
+TEST_F(ClientDataSetFile, FailedSaveRaisesCreateErrorAndKeepsTheOldFile) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  const std::string nowhere = In("no such folder") + "/Lyrics.roZoreda";
+  try {
+    cds.SavePacketFile(nowhere);
+    FAIL() << "no error";
+  } catch (const EFCreateError& e) {
+    const std::string prefix = "Cannot create file \"" + nowhere + "\". ";
+    EXPECT_EQ(e.Message.substr(0, prefix.size()), prefix);
+  }
+  EXPECT_TRUE(cds.Active());  // the table is not harmed by a failed save
+
+  // A directory in the file's place: the save fails and the directory stays.
+  fs::create_directories(In("taken"));
+  EXPECT_THROW(cds.SavePacketFile(In("taken")), EFCreateError);
+  EXPECT_TRUE(fs::is_directory(In("taken")));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);  // no temp
+}
+
+TEST_F(ClientDataSetFile, SaveWithoutATableCreatesNoFile) {
+  TClientDataSet cds("cdsMain");
+  cds.SavePacketFile(In("none.roZoreda"));
+  EXPECT_FALSE(fs::exists(In("none.roZoreda")));
+}
+
+TEST_F(ClientDataSetFile, StreamsCarryThePacketWithoutFraming) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  cds.SavePacketFile(In("file.roZoreda"));
+  std::stringstream stream;
+  stream << "prefix";
+  cds.SaveToStream(stream);
+  const std::string all = stream.str();
+  const std::vector<uint8_t> file = FileBytes(In("file.roZoreda"));
+  EXPECT_EQ(std::vector<uint8_t>(all.begin() + 6, all.end()), file);
+
+  stream.seekg(6);  // loading takes every byte from the position to the end
+  TClientDataSet back("cdsMain");
+  back.LoadFromStream(stream);
+  EXPECT_EQ(Artists(back), (std::vector<std::string>{"Abba", "Cream"}));
+}
+
+}  // namespace
+}  // namespace db
