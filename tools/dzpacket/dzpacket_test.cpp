@@ -158,6 +158,11 @@ TEST_F(DzPacket, NewWritesTheEmptyLyricsTableThatVerifies) {
   EXPECT_EQ(Le(b, 22, 2), 225u);        // row data offset: right after the metadata
   ASSERT_EQ(Run({"verify", P("Lyrics.roZoreda")}), 0) << err_;
   EXPECT_EQ(out_, "ok\nversions: 0\nvisible records: 0\nchange-log entries: 0\n");
+  // An existing file, however small, is never replaced.
+  WriteFile(P("kept"), "x");
+  EXPECT_EQ(Run({"new", P("kept")}), 1);
+  EXPECT_NE(err_.find("exists already"), std::string::npos) << err_;
+  EXPECT_EQ(ReadFile(P("kept")), "x");
 }
 
 TEST_F(DzPacket, InfoShowsHeaderColumnsParametersAndCounts) {

@@ -11,7 +11,10 @@ namespace dzpacket {
 
 namespace {
 
-int RunNew(const ParsedArgs& args, ToolIo& /*io*/) {
+int RunNew(const ParsedArgs& args, ToolIo& io) {
+  // A collection is never replaced by an empty table by mistake.
+  if (platform::FileExists(args.positional[0]))
+    return io.Fail("\"" + args.positional[0] + "\" exists already; new writes only new files");
   db::TClientDataSet ds(kDataSetName);
   lyrics::DefineLyricsFields(ds.FieldDefs());
   ds.CreateDataSet();
@@ -81,7 +84,8 @@ const CommandSpec kNewSpec{"new",
                            "\n"
                            "Writes a new, empty lyrics table (Id, Artist, Album, Title, Lyric,\n"
                            "SongFileName) as a binary data packet: the file the program writes\n"
-                           "on its first start. A name ending in .xml gets the XML form.\n",
+                           "on its first start. A name ending in .xml gets the XML form.\n"
+                           "An existing file is never replaced (exit status 1).\n",
                            1,
                            1,
                            {}};
