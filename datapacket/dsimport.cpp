@@ -19,6 +19,7 @@
 #include "datapacket/packetformats.h"
 #include "datapacket/rowvalues.h"
 #include "datapacket/xmlreader.h"
+#include "tableengine/dslayout.h"
 
 namespace dspacket {
 
@@ -67,8 +68,9 @@ DBResult NextParam(TDATAPACKET_READ& r, char* name, uint32_t* type, std::vector<
   return DBERR_NONE;
 }
 
-// A column as a field descriptor, before its field parameters.
-DBResult FieldOfColumn(const DSColumnDesc& c, FieldDescriptor* f) {
+// A column as a field descriptor, before its field parameters. The XML reader's mark of a
+// column whose values travel as attributes is no field attribute.
+DBResult FieldOfColumn(const DSColumnDesc& c, bool xml, FieldDescriptor* f) {
   EngineFieldShape shape;
   if (DBResult st = EngineShapeOf(c.fieldType, &shape)) return st;
   if (shape.type == fldTABLE) return DBERR_INVALIDFLDTYPE;
@@ -78,7 +80,17 @@ DBResult FieldOfColumn(const DSColumnDesc& c, FieldDescriptor* f) {
   f->length = shape.length;
   f->units1 = shape.units1;
   if (shape.type == fldBYTES) f->units1 = shape.length;
-  f->attributes = c.attributes;
+  f->attributes = xml ? c.attributes & ~kFieldAttrXmlAttribute : c.attributes;
+  return DBERR_NONE;
+}
+
+// A column's width where no "WIDTH" gave one: packed decimals take the most digits (the size
+// their record form has then); varying bytes and wide strings cannot do without one, as
+// strings cannot.
+DBResult CompleteWidth(FieldDescriptor* f) {
+  if (f->units1 != 0) return DBERR_NONE;
+  if (f->type == fldBCD || f->type == fldFMTBCD) f->units1 = kBcdMaxDigits;
+  if (f->type == fldVARBYTES || f->type == fldUNICODE) return DBERR_INVALIDPARAM;
   return DBERR_NONE;
 }
 
@@ -96,9 +108,10 @@ class Importer {
       if (st == DBERR_EOF) break;
       if (st != DBERR_NONE) return st;
       FieldDescriptor f;
-      if (DBResult s = FieldOfColumn(c, &f)) return s;
+      if (DBResult s = FieldOfColumn(c, imp_.xml, &f)) return s;
       if (DBResult s = FieldParameters(static_cast<uint32_t>(fields.size() + 1), &f, &kept))
         return s;
+      if (DBResult s = CompleteWidth(&f)) return s;
       fields.push_back(f);
       imp_.fieldTypes.push_back(c.fieldType);
     }
@@ -112,9 +125,9 @@ class Importer {
     return TableParameters();
   }
 
-  // Rows up to the reader's end; `maxRows` bounds the slots reserved ahead.
-  DBResult Rows(uint64_t maxRows) {
-    const uint64_t wanted = uint64_t(t_.NextRecordNumber() - 1) + maxRows;
+  // Rows up to the reader's end, with `reserve` more slots made at once.
+  DBResult Rows(uint64_t reserve) {
+    const uint64_t wanted = uint64_t(t_.NextRecordNumber() - 1) + reserve;
     if (DBResult st = t_.ReserveSlots(wanted > UINT32_MAX - 1 ? UINT32_MAX - 1 : uint32_t(wanted)))
       return st;
     MapReplaced();
@@ -142,6 +155,13 @@ class Importer {
       bool keep = false;
       const ParamValue p{name_, type, value_.data(), static_cast<uint32_t>(value_.size())};
       if (DBResult s = ApplyFieldParameter(p, f, &keep)) return s;
+      // The last "SUBTYPE" decides: an unknown one kept before it is dropped, so the export
+      // writes one sub-type and a load and a save change nothing.
+      if (KnownParamOf(name_) == KnownParam::kSubType) {
+        std::erase_if(*kept, [field](const KeptParameter& k) {
+          return k.field == field && KnownParamOf(k.name) == KnownParam::kSubType;
+        });
+      }
       if (keep) kept->push_back({field, name_, type, value_});
     }
   }
@@ -243,13 +263,24 @@ class Importer {
   std::vector<Replaced> replaced_;
 };
 
-// Rows a packet can hold at most: each row takes its state byte and its status bytes.
-uint64_t RowBound(const PacketImport& imp, size_t packetSize, uint32_t columns) {
-  if (imp.xml) return static_cast<const DSXMLEXTRACT&>(*imp.reader).RowCount();
-  const auto& r = static_cast<const DSEXTRACT&>(*imp.reader);
-  const uint64_t perRow = 1 + (uint64_t(columns) + 3) / 4;
-  const uint64_t fit = packetSize / perRow;
-  return r.Header().rowCount < fit ? r.Header().rowCount : fit;
+// Slots to reserve ahead for a packet's rows: its row count, but never more rows than its
+// bytes can hold (each row takes its state byte and its status bytes), and never more record
+// bytes than kReserveBytesPerPacketByte times the packet's size (rows of nulls are small in a
+// packet and whole records in the store; beyond this the store grows as rows arrive).
+constexpr uint64_t kReserveBytesPerPacketByte = 8;
+
+uint64_t SlotsToReserve(const PacketImport& imp, size_t packetSize, const DSBASE& table) {
+  uint64_t rows;
+  if (imp.xml) {
+    rows = static_cast<const DSXMLEXTRACT&>(*imp.reader).RowCount();
+  } else {
+    const auto& r = static_cast<const DSEXTRACT&>(*imp.reader);
+    const uint64_t perRow = 1 + (uint64_t(table.FieldCount()) + 3) / 4;
+    rows = std::min<uint64_t>(r.Header().rowCount, packetSize / perRow);
+  }
+  const uint64_t slotBytes = uint64_t(table.RecordSize()) + 1;
+  const uint64_t byBytes = kReserveBytesPerPacketByte * packetSize / slotBytes;
+  return std::min(rows, std::max<uint64_t>(byBytes, kSlotGrowth));
 }
 
 // Indexes and the log once rows are in.
@@ -267,7 +298,7 @@ DBResult FirstPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPa
   imp->xml = mode != kStreamBinary;
   Importer importer(table, *imp);
   if (DBResult st = importer.Metadata()) return st;
-  if (DBResult st = importer.Rows(RowBound(*imp, packet.size(), table.FieldCount()))) return st;
+  if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table))) return st;
   if (DBResult st = Finish(table)) return st;
   table.SetProp(dspropSTREAMMODE, mode);
   if (!lastPacket) table.SetPendingImport(std::move(imp));
@@ -283,7 +314,7 @@ DBResult FollowUpPacket(DSBASE& table, std::span<const uint8_t> packet, bool las
   }
   if (DBResult st = imp->reader->ContinuePacket(packet)) return st;
   Importer importer(table, *imp);
-  if (DBResult st = importer.Rows(RowBound(*imp, packet.size(), table.FieldCount()))) return st;
+  if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table))) return st;
   if (DBResult st = Finish(table)) return st;
   if (lastPacket) table.SetPendingImport(nullptr);
   return DBERR_NONE;

@@ -20,12 +20,6 @@ using dsengine::testing::kLyric;
 using dsengine::testing::kTitle;
 using dsengine::testing::MakeLyricsTable;
 
-// A string parameter as the export writes it: 2-byte prefix counting the zero, text, zero.
-Bytes& SubTypeParam(Bytes& b, const std::string& name) {
-  return b.name("SUBTYPE").u32(0x00490002).u16(uint16_t(name.size() + 1)).text(name).u8(0);
-}
-Bytes& WidthParam(Bytes& b, uint16_t width) { return b.name("WIDTH").u32(0x00020002).u16(width); }
-
 TEST(ExportPacket, NewEmptyLyricsTableGivesTheExact225Bytes) {
   auto t = MakeLyricsTable();
   Bytes b;
@@ -112,15 +106,7 @@ TEST(ImportPacket, AutoincSubTypeMakesIdReadOnlyAfterOneLoad) {
 // The lyrics packet with the Id's "SUBTYPE" text and the counter given.
 std::vector<uint8_t> LyricsPacket(const std::string& idSubType, int32_t counter) {
   Bytes b;
-  b.header(6, 0, 1, 0);
-  if (idSubType.empty()) {
-    b.column("Id", 0x00010004, 0, 0);
-  } else {
-    SubTypeParam(b.column("Id", 0x00010004, 0, 1), idSubType);
-  }
-  for (const char* n : {"Artist", "Album", "Title"}) WidthParam(b.column(n, 0x00490001, 0, 1), 180);
-  SubTypeParam(b.column("Lyric", 0x004B0004, 0, 1), "Text");
-  WidthParam(b.column("SongFileName", 0x00490002, 0, 1), 500);
+  LyricsColumns(b, idSubType);
   b.u16(1).name("AUTOINCVALUE").u32(0x00010004).u32(uint32_t(counter));
   return b.b;
 }
@@ -152,6 +138,24 @@ TEST(ImportPacket, UnknownSubTypeIsKeptAndWrittenOnce) {
   // Saving again does not grow the file.
   auto again = Import(once.bytes());
   EXPECT_EQ(Hex(Export(*again).bytes()), Hex(once.bytes()));
+}
+
+TEST(ImportPacket, TheLastSubTypeDecidesAndOnlyItTravels) {
+  for (bool knownLast : {true, false}) {
+    Bytes b;
+    b.header(1, 0, 1, 0);
+    b.column("Lyric", 0x004B0004, 0, 2);
+    SubTypeParam(b, knownLast ? "Odd" : "Text");
+    SubTypeParam(b, knownLast ? "Text" : "Odd");
+    b.u16(0);
+    auto t = Import(b.b);
+    EXPECT_EQ(t->Field(1).subType, knownLast ? uint32_t(dsengine::fldstMEMO) : kSubTypeUnknown);
+    ByteArray once = Export(*t);
+    ReadBack r(once);
+    ASSERT_EQ(r.columns[0].params.size(), 1u);
+    EXPECT_EQ(r.columns[0].params[0].value[2], knownLast ? 'T' : 'O');
+    EXPECT_EQ(Hex(Export(*Import(once.bytes())).bytes()), Hex(once.bytes()));
+  }
 }
 
 TEST(ImportPacket, KeptParametersComeBackInOrderAfterTheRegeneratedOnes) {

@@ -35,6 +35,36 @@ struct ReadColumn {
   std::vector<ReadParam> params;
 };
 
+// A string parameter as the export writes it: 2-byte prefix counting the zero, text, zero.
+inline Bytes& SubTypeParam(Bytes& b, const std::string& name) {
+  return b.name("SUBTYPE").u32(0x00490002).u16(uint16_t(name.size() + 1)).text(name).u8(0);
+}
+inline Bytes& WidthParam(Bytes& b, uint16_t width) {
+  return b.name("WIDTH").u32(0x00020002).u16(width);
+}
+
+// Header (metadata, `rows` rows, no row data offset) and the lyrics table's six columns with
+// their field parameters; the Id's "SUBTYPE" is left out when empty. Table parameters next.
+inline Bytes& LyricsColumns(Bytes& b, const std::string& idSubType = "Autoinc", uint32_t rows = 0) {
+  b.header(6, rows, 1, 0);
+  if (idSubType.empty()) {
+    b.column("Id", 0x00010004, 0, 0);
+  } else {
+    SubTypeParam(b.column("Id", 0x00010004, 0, 1), idSubType);
+  }
+  for (const char* n : {"Artist", "Album", "Title"}) WidthParam(b.column(n, 0x00490001, 0, 1), 180);
+  SubTypeParam(b.column("Lyric", 0x004B0004, 0, 1), "Text");
+  return WidthParam(b.column("SongFileName", 0x00490002, 0, 1), 500);
+}
+
+// One lyrics row: state, Id, Artist, Album, Title given; Lyric and SongFileName null.
+inline Bytes& LyricsRow(Bytes& b, uint8_t state, int32_t id, const std::string& text) {
+  b.u8(state).u8(0).u8(0x05);  // status bytes: columns 4 (Lyric) and 5 null
+  b.u32(uint32_t(id));
+  for (int i = 0; i < 3; ++i) b.u8(uint8_t(text.size())).text(text);
+  return b;
+}
+
 // A binary packet as its parts.
 class ReadBack : public PacketVisitor {
  public:

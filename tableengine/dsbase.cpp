@@ -287,7 +287,8 @@ DBResult DSBASE::ReadRecord(uint32_t rec, uint8_t* record) const {
   const size_t fc = fields_.size();
   for (size_t f = 0; f < fc; ++f) {
     const FieldDescriptor& d = fields_[f];
-    memcpy(record + d.offset, columns_[f].data() + size_t(rec - 1) * d.length, d.length);
+    if (d.length != 0)  // structures and arrays hold no bytes of their own
+      memcpy(record + d.offset, columns_[f].data() + size_t(rec - 1) * d.length, d.length);
   }
   memcpy(record + NullStart(), &nulls_[size_t(rec - 1) * fc], fc);
   return DBERR_NONE;
@@ -299,7 +300,8 @@ DBResult DSBASE::WriteRecord(uint32_t rec, const uint8_t* record) {
   const size_t fc = fields_.size();
   for (size_t f = 0; f < fc; ++f) {
     const FieldDescriptor& d = fields_[f];
-    memcpy(columns_[f].data() + size_t(rec - 1) * d.length, record + d.offset, d.length);
+    if (d.length != 0)
+      memcpy(columns_[f].data() + size_t(rec - 1) * d.length, record + d.offset, d.length);
   }
   memcpy(&nulls_[size_t(rec - 1) * fc], record + NullStart(), fc);
   return DBERR_NONE;
@@ -328,7 +330,7 @@ void DSBASE::ClearSlot(uint32_t rec) {
   const size_t fc = fields_.size();
   for (size_t f = 0; f < fc; ++f) {
     const FieldDescriptor& d = fields_[f];
-    memset(columns_[f].data() + size_t(rec - 1) * d.length, 0, d.length);
+    if (d.length != 0) memset(columns_[f].data() + size_t(rec - 1) * d.length, 0, d.length);
   }
   memset(&nulls_[size_t(rec - 1) * fc], 0, fc);
   attrs_[rec - 1] = 0;

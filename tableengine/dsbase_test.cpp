@@ -94,22 +94,43 @@ TEST(Table, FieldAccessGivesValuesAndAttributeByte) {
   EXPECT_EQ(t->FieldAccess(2, 1, &v, &nf), DBERR_OUTOFRANGE);
 }
 
-TEST(Table, StoreGrowsBy100SlotsKeepingContents) {
+TEST(Table, StoreGrowsByHalfItsCapacityAtLeast100SlotsKeepingContents) {
   auto t = MakeLyricsTable();
   EXPECT_EQ(t->Capacity(), 0u);
-  for (int i = 1; i <= 101; ++i) {
+  std::vector<uint32_t> capacities;
+  for (int i = 1; i <= 451; ++i) {
     uint32_t rec;
     ASSERT_EQ(
         t->InsertRecord(Rec(*t).Str(kArtist, "A" + std::to_string(i)).data(), nullptr, 0, &rec),
         DBERR_NONE);
-    EXPECT_EQ(t->Capacity(), i <= 100 ? 100u : 200u);
+    if (capacities.empty() || capacities.back() != t->Capacity())
+      capacities.push_back(t->Capacity());
   }
-  for (uint32_t i = 1; i <= 101; ++i) {
+  EXPECT_EQ(capacities, (std::vector<uint32_t>{100, 200, 300, 450, 675}));
+  for (uint32_t i = 1; i <= 451; ++i) {
     EXPECT_EQ(StoredStr(*t, i, kArtist), "A" + std::to_string(i));
     EXPECT_EQ(StoredInt(*t, i, kId), int32_t(i));
   }
-  EXPECT_EQ(t->NextRecordNumber(), 102u);
-  EXPECT_EQ(t->LiveCount(), 101u);
+  EXPECT_EQ(t->NextRecordNumber(), 452u);
+  EXPECT_EQ(t->LiveCount(), 451u);
+}
+
+TEST(Table, ReserveSlotsSizesTheStoreOnceAndRefusesTheImpossible) {
+  auto t = MakeLyricsTable();
+  ASSERT_EQ(t->ReserveSlots(1000), DBERR_NONE);
+  EXPECT_EQ(t->Capacity(), 1000u);
+  ASSERT_EQ(t->ReserveSlots(10), DBERR_NONE);  // never shrinks
+  EXPECT_EQ(t->Capacity(), 1000u);
+  Rec r(*t);
+  r.Str(kArtist, "kept");
+  uint32_t rec = 0;
+  ASSERT_EQ(t->AppendStoredRecord(r.data(), 0, &rec), DBERR_NONE);
+  // Four billion records of a thousand bytes do not fit: refused, the store as it was.
+  EXPECT_EQ(t->ReserveSlots(UINT32_MAX), DBERR_NOMEMORY);
+  EXPECT_EQ(t->Capacity(), 1000u);
+  EXPECT_EQ(StoredStr(*t, rec, kArtist), "kept");
+  DSBASE notCreated;
+  EXPECT_EQ(notCreated.ReserveSlots(5), DBERR_INVALIDPARAM);
 }
 
 TEST(RecordBuffer, InitMarksEveryFieldUnassigned) {
@@ -214,6 +235,30 @@ TEST(Properties, BlockHoldsNameCountsAndFlags) {
   t->GetProps(props);
   EXPECT_EQ(U32At(props + 273), 1u);
   EXPECT_EQ(U32At(props + 285), 1u);
+}
+
+TEST(Properties, KeptParametersAreCountedAndStreamModeIsKept) {
+  auto t = MakeLyricsTable();
+  const uint8_t v[2] = {1, 0};
+  ASSERT_EQ(t->AddKeptParameter(0, "TABLENAME", 0x80490001, v, 2), DBERR_NONE);
+  ASSERT_EQ(t->AddKeptParameter(2, "MINVALUE", 0x00020002, v, 2), DBERR_NONE);
+  uint8_t props[kPropsSize];
+  ASSERT_EQ(t->GetProps(props), DBERR_NONE);
+  EXPECT_EQ(U32At(props + 281), 2u);
+  ASSERT_EQ(t->KeptParameters().size(), 2u);
+  EXPECT_EQ(t->KeptParameters()[1].field, 2u);
+  EXPECT_EQ(t->KeptParameters()[1].name, "MINVALUE");
+  uint32_t mode = 9;
+  ASSERT_EQ(t->GetProp(dspropSTREAMMODE, &mode), DBERR_NONE);
+  EXPECT_EQ(mode, 0u);
+  ASSERT_EQ(t->SetProp(dspropSTREAMMODE, 5), DBERR_NONE);
+  ASSERT_EQ(t->SetProp(dspropDISABLEINSERTS, 1), DBERR_NONE);
+  t->ResetTable();  // the definition goes, the properties stay
+  EXPECT_FALSE(t->Created());
+  EXPECT_TRUE(t->KeptParameters().empty());
+  t->GetProp(dspropSTREAMMODE, &mode);
+  EXPECT_EQ(mode, 5u);
+  EXPECT_TRUE(t->DisableInserts());
 }
 
 TEST(Properties, UnknownPropertyIsInvalid) {
