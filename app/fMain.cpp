@@ -18,11 +18,10 @@ using namespace framework;
 
 TfrmMain* frmMain = nullptr;
 
-void ShellExecuteOpen(HWND owner, const std::string& file) {
-  ShellExecuteA(owner, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-TShellOpen ShellOpenFile = ShellExecuteOpen;
+TShellExecute ShellExecuteCall = [](HWND owner, const char* verb, const char* file,
+                                    const char* parameters, const char* directory, int show) {
+  ShellExecuteA(owner, verb, file, parameters, directory, show);
+};
 
 namespace {
 
@@ -292,5 +291,6 @@ void TfrmMain::PlaySong() {
     ShowMessageBox("Doziviz", "Song file doesn't exist", mtError, MsgDlgButtons({mbOK}));
     return;
   }
-  ShellOpenFile(Handle(), file);
+  // The shell's result is not looked at: it has started the program or said why not.
+  ShellExecuteCall(Handle(), "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

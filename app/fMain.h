@@ -24,11 +24,12 @@
 #include "framework/panel.h"
 #include "tableengine/datasource.h"
 
-// How PlaySong asks the shell to open a song file: ShellExecuteA with the verb "open", no
-// parameters, no directory, SW_SHOWNORMAL and `owner`. Tests replace it to observe the call.
-using TShellOpen = std::function<void(HWND owner, const std::string& file)>;
-extern TShellOpen ShellOpenFile;
-void ShellExecuteOpen(HWND owner, const std::string& file);
+// The shell call through which PlaySong opens a song file, with ShellExecuteA's arguments
+// (owner, verb, file, parameters, directory, show command). It is ShellExecuteA itself; tests
+// replace it to observe the call.
+using TShellExecute = std::function<void(HWND owner, const char* verb, const char* file,
+                                         const char* parameters, const char* directory, int show)>;
+extern TShellExecute ShellExecuteCall;
 
 class TfrmMain : public framework::TForm {
  public:
