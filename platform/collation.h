@@ -36,6 +36,13 @@ int CompareWide(uint32_t lcid, uint32_t flags, const char16_t* a, int alen, cons
 bool AppendSortKey(uint32_t lcid, uint32_t flags, const char* s, size_t len,
                    std::vector<uint8_t>& key);
 
+// Byte classes for equality ignoring case: two strings of equal length whose bytes all have a
+// non-zero class compare equal under Compare with kNormIgnoreCase exactly when their bytes'
+// classes agree position by position. Class 0 marks bytes for which that does not hold (ignored
+// characters, characters that weigh as two, hyphens and the like): strings holding one need
+// Compare. Returns false, leaving `classes` unchanged, where the platform does not say.
+bool IgnoreCaseClasses(uint32_t lcid, uint8_t classes[256]);
+
 // Windows-1252 case mapping, as CharUpperA / CharLowerA.
 char ToUpper(char c);
 char ToLower(char c);

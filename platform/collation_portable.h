@@ -22,6 +22,9 @@ int CompareWide(uint32_t lcid, uint32_t flags, const char16_t* a, int alen, cons
 bool AppendSortKey(uint32_t lcid, uint32_t flags, const char* s, size_t len,
                    std::vector<uint8_t>& key);
 
+// As platform::IgnoreCaseClasses; always gives the classes.
+bool IgnoreCaseClasses(uint32_t lcid, uint8_t classes[256]);
+
 char ToUpper(char c);
 char ToLower(char c);
 void ToUpperBuffer(char* s, size_t n);

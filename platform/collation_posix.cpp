@@ -18,6 +18,10 @@ bool AppendSortKey(uint32_t lcid, uint32_t flags, const char* s, size_t len,
   return portable::AppendSortKey(lcid, flags, s, len, key);
 }
 
+bool IgnoreCaseClasses(uint32_t lcid, uint8_t classes[256]) {
+  return portable::IgnoreCaseClasses(lcid, classes);
+}
+
 char ToUpper(char c) { return portable::ToUpper(c); }
 char ToLower(char c) { return portable::ToLower(c); }
 void ToUpperBuffer(char* s, size_t n) { portable::ToUpperBuffer(s, n); }

@@ -1,5 +1,5 @@
-// Sort keys of the portable word-sort collation (collation_portable.cpp compares the same
-// levels directly).
+// Sort keys and ignore-case byte classes of the portable word-sort collation
+// (collation_portable.cpp compares the same levels directly).
 //
 // Key layout, level after level, each level closed by the byte 01, which is below every byte
 // that can start an element of that level:
@@ -17,7 +17,9 @@
 // then by level 4 (a shorter list is less). The closing 01 makes a shorter sequence sort first
 // at each level, and the parse of a key is determined by its bytes, so no key is a proper
 // prefix of another.
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <vector>
 
 #include "platform/collation.h"
@@ -167,6 +169,32 @@ bool AppendSortKey(uint32_t, uint32_t flags, const char* s, size_t len, std::vec
   key.resize(start + KeyBound(len));
   const uint8_t* end = WriteKey(t, ignoreCase, text, len, key.data() + start, rest.data());
   key.resize(static_cast<size_t>(end - key.data()));
+  return true;
+}
+
+// A byte weighing as exactly one primary weight, with no word-sort weight, is one element of
+// levels 1 to 3 and nothing at level 4; strings of such bytes pair element by element, so they
+// are equal ignoring case when each pair has the same primary, diacritic and ignore-case weight.
+bool IgnoreCaseClasses(uint32_t, uint8_t classes[256]) {
+  struct Classes {
+    uint8_t of[256] = {};
+    Classes() {
+      uint8_t next = 1;
+      for (int c = 0; c < 256; ++c) {
+        const CollationWeights& w = kCollationWeights[c];
+        if (w.count != 1 || w.special != 0) continue;
+        for (int d = 0; d < c && of[c] == 0; ++d) {
+          const CollationWeights& v = kCollationWeights[d];
+          if (of[d] != 0 && v.primary[0] == w.primary[0] && v.diacritic == w.diacritic &&
+              v.case_ignore == w.case_ignore)
+            of[c] = of[d];
+        }
+        if (of[c] == 0 && next < 255) of[c] = next++;
+      }
+    }
+  };
+  static const Classes table;
+  std::copy(std::begin(table.of), std::end(table.of), classes);
   return true;
 }
 

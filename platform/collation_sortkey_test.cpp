@@ -126,5 +126,35 @@ TEST(SortKey, AppendsAfterWhatTheBufferHolds) {
   EXPECT_TRUE(std::equal(alone.begin(), alone.end(), key.begin() + 2));
 }
 
+// Equal-length strings of classed bytes: equal ignoring case exactly when the classes agree.
+TEST(IgnoreCaseClasses, DecideEqualityOfClassedStringsAsCompareDoes) {
+  uint8_t classes[256];
+  if (!IgnoreCaseClasses(kLocaleUserDefault, classes)) GTEST_SKIP() << "no byte classes";
+  EXPECT_EQ(classes['a'], classes['A']);
+  EXPECT_NE(classes['a'], classes[0xE1]) << "an accent is not a case";
+  EXPECT_EQ(classes[0xE9], classes[0xC9]);
+  for (int c : {0x00, 0x2D, 0x27, 0xAD, 0xE6, 0xDF}) EXPECT_EQ(classes[c], 0) << c;
+  std::string classed;
+  for (int c = 0; c < 256; ++c)
+    if (classes[c] != 0) classed += char(c);
+  std::mt19937 rng(99);
+  int equal = 0;
+  for (int i = 0; i < 50000; ++i) {
+    std::string a(1 + rng() % 6, ' ');
+    for (char& c : a) c = classed[rng() % classed.size()];
+    std::string b = a;
+    for (char& c : b) {
+      if (rng() % 2) c = rng() % 2 ? ToUpper(c) : ToLower(c);
+      if (rng() % 8 == 0) c = classed[rng() % classed.size()];
+    }
+    bool same = true;
+    for (size_t k = 0; k < a.size(); ++k)
+      same = same && classes[uint8_t(a[k])] == classes[uint8_t(b[k])];
+    equal += same;
+    ASSERT_EQ(same, CompareOrder(a, b, kNormIgnoreCase) == 0) << "«" << a << "» «" << b << "»";
+  }
+  EXPECT_GT(equal, 5000);
+}
+
 }  // namespace
 }  // namespace platform

@@ -30,11 +30,11 @@ bool DSIDXFILT::TableBlobs::GetBlob(uint16_t, int32_t handle, const char*& data,
 
 bool DSIDXFILT::Accepts(uint32_t rec) {
   if (filters_.empty()) return true;
-  DSBASE& table = Table();
-  if (scratch_.size() != table.RecordSize()) scratch_.assign(table.RecordSize(), 0);
-  if (table.ReadRecord(rec, scratch_.data()) != DBERR_NONE) return false;
+  const DSBASE& table = Table();
+  if (rec == 0 || rec >= table.NextRecordNumber()) return false;
+  const StoredRecord record(table, rec);
   for (Filter& f : filters_)
-    if (!f.program->Evaluate(scratch_.data(), &blobs_)) return false;
+    if (!f.program->Evaluate(record, &blobs_)) return false;
   return true;
 }
 

@@ -32,6 +32,7 @@ class DSIDXFILT : public DSFilteredIndex {
 
   // A record belongs to the view when every filter passes it (the first failing one stops).
   bool Accepts(uint32_t rec) override;
+  bool TestsRecords() const override { return !filters_.empty(); }
   // First sizing of the position array: live + 10 up to 500 live records, else live / 5 + 10.
   uint32_t InitialCapacity(uint32_t liveCount) const override;
 
@@ -54,10 +55,21 @@ class DSIDXFILT : public DSFilteredIndex {
     const DSBASE& table_;
   };
 
+  // The record being tested, read in place from the table's columns.
+  class StoredRecord : public FilterRecordSource {
+   public:
+    StoredRecord(const DSBASE& table, uint32_t rec) : table_(table), rec_(rec) {}
+    const uint8_t* Value(uint32_t field) const override { return table_.ValuePtr(rec_, field); }
+    uint8_t NullFlag(uint32_t field) const override { return table_.NullFlagOf(rec_, field); }
+
+   private:
+    const DSBASE& table_;
+    uint32_t rec_;
+  };
+
   std::vector<Filter> filters_;
   bool hasList_ = false;
   uint32_t nextHandle_ = 1;
-  std::vector<uint8_t> scratch_;  // flat record of the record being tested
   TableBlobs blobs_;
 };
 

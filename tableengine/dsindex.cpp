@@ -2,6 +2,7 @@
 #include "tableengine/dsindex.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -203,6 +204,22 @@ void DSIDX::SortPositions() {
   });
 }
 
+// The source's first key fields and flags are this index's, and every comparer involved is a
+// total order (floating-point keys are not: NaN compares equal to everything), so the source's
+// order is non-decreasing under this index's keys.
+bool DSIDX::SortedLike(const DSIDX& source) const {
+  const IndexDescriptor& s = source.desc_;
+  if (source.Kind() == kIndexChange || s.fieldCount < desc_.fieldCount) return false;
+  for (uint32_t i = 0; i < desc_.fieldCount; ++i) {
+    if (s.fields[i] != desc_.fields[i] || (s.descending[i] != 0) != (desc_.descending[i] != 0) ||
+        (s.caseInsensitive[i] != 0) != (desc_.caseInsensitive[i] != 0))
+      return false;
+    const uint32_t type = keys_[i].type;
+    if (type == fldFLOAT || type == fldTIMESTAMP) return false;
+  }
+  return true;
+}
+
 bool DSIDX::NeighboursUnique() const {
   for (uint32_t p = 2; p <= count_; ++p)
     if (CompareRecords(RecordAt(p - 1), RecordAt(p)) == 0) return false;
@@ -218,6 +235,9 @@ DBResult DSIDX::Build(const DSIDX* source) {
   const bool fromSource = source != nullptr && HasKeys();
   const bool sortAfter =
       !fromSource && HasKeys() && table_.NextRecordNumber() > 1 && this != table_.DefaultIndex();
+  // Records from a source sorted on (at least) these keys arrive in key order, so each one would
+  // go after every record already taken: append instead of searching.
+  const bool appendInOrder = fromSource && !IsUnique() && SortedLike(*source);
   insertHint_ = 0;
   auto take = [&](uint32_t rec) -> DBResult {
     if (!sortAfter) return InsertRecord(rec);  // consults Accepts itself
@@ -228,8 +248,7 @@ DBResult DSIDX::Build(const DSIDX* source) {
   };
   DBResult st = DBERR_NONE;
   if (fromSource) {
-    for (uint32_t p = 1; p <= source->Count() && st == DBERR_NONE; ++p)
-      st = take(source->RecordAt(p));
+    st = TakeFromSource(*source, appendInOrder);
   } else {
     for (uint32_t rec = 1; rec < table_.NextRecordNumber() && st == DBERR_NONE; ++rec)
       if (table_.Indexable(rec)) st = take(rec);
@@ -240,6 +259,47 @@ DBResult DSIDX::Build(const DSIDX* source) {
   }
   if (st != DBERR_NONE) Empty();
   return st;
+}
+
+// Takes the source's records in its order. Where Accepts can refuse records, they are tested
+// first in record-number order (the column store is read front to back instead of in key
+// order) and the verdicts kept in a bit set.
+DBResult DSIDX::TakeFromSource(const DSIDX& source, bool appendInOrder) {
+  const uint32_t n = source.Count();
+  std::vector<uint64_t> member, pass;
+  const bool testFirst = TestsRecords() && n > 0;
+  if (testFirst) {
+    try {
+      member.assign(size_t(table_.NextRecordNumber()) / 64 + 1, 0);
+      pass.assign(member.size(), 0);
+    } catch (const std::bad_alloc&) {
+      return DBERR_NOMEMORY;
+    }
+    for (uint32_t p = 1; p <= n; ++p) {
+      const uint32_t rec = source.RecordAt(p);
+      if (rec < table_.NextRecordNumber()) member[rec / 64] |= uint64_t(1) << (rec % 64);
+    }
+    for (size_t w = 0; w < member.size(); ++w)
+      for (uint64_t bits = member[w]; bits != 0; bits &= bits - 1) {
+        const uint32_t rec = uint32_t(w * 64 + std::countr_zero(bits));
+        if (Accepts(rec)) pass[w] |= uint64_t(1) << (rec % 64);
+      }
+  }
+  auto passes = [&](uint32_t rec) {
+    if (!testFirst) return Accepts(rec);
+    return rec < table_.NextRecordNumber() && (pass[rec / 64] >> (rec % 64) & 1) != 0;
+  };
+  for (uint32_t p = 1; p <= n; ++p) {
+    const uint32_t rec = source.RecordAt(p);
+    if (appendInOrder) {
+      if (!passes(rec)) continue;
+      if (DBResult st = Reserve(1)) return st;
+      Append(rec);
+    } else if (!testFirst || passes(rec)) {
+      if (DBResult st = InsertRecord(rec)) return st;  // consults Accepts again
+    }
+  }
+  return DBERR_NONE;
 }
 
 DBResult DSIDX::RebuildInPlace(const IndexDescriptor& desc, const DSIDX* source) {

@@ -4,7 +4,9 @@
 //
 // Extension points for derived index kinds (the filtered index DSIDXFILT derives from DSIDX):
 //   Accepts(rec)            whether a record belongs in this index at all (default: yes). The
-//                           insertion, replacement and build paths all consult it.
+//                           insertion, replacement and build paths all consult it; it must
+//                           depend on the record alone (a build may ask in any order).
+//   TestsRecords()          whether Accepts can say no (default: no).
 //   InitialCapacity(live)   positions allocated by the first build (default: live + 10).
 //   Build(source)           fills the index; derived kinds may wrap it (e.g. to skip the
 //                           source when their rule differs).
@@ -130,6 +132,9 @@ class DSIDX {
 
   // ---- Extension points (see the header comment) ----
   virtual bool Accepts(uint32_t rec);
+  // True when Accepts may refuse records (a build then tests them in record-number order, which
+  // reads the column store sequentially, before taking them in the source's order).
+  virtual bool TestsRecords() const { return false; }
   virtual uint32_t InitialCapacity(uint32_t liveCount) const { return liveCount + 10; }
   virtual bool IsReadOnly() const { return false; }
 
@@ -171,6 +176,8 @@ class DSIDX {
 
  private:
   bool NeighboursUnique() const;
+  bool SortedLike(const DSIDX& source) const;
+  DBResult TakeFromSource(const DSIDX& source, bool appendInOrder);
   void MapRecord(uint32_t rec, uint32_t pos);  // while the map is valid
   void FillPositionMap() const;
 

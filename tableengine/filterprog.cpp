@@ -222,7 +222,8 @@ struct FilterProgram::Impl {
   std::vector<Slot> slots;
   std::vector<Instruction> code;
   int root = -1;
-  const uint8_t* record = nullptr;
+  const uint8_t* record = nullptr;             // the flat record being tested, or
+  const FilterRecordSource* stored = nullptr;  // the stored record being tested
   FilterBlobSource* blobs = nullptr;
 
   DBResult status = DBERR_NONE;
@@ -287,6 +288,7 @@ struct FilterProgram::Impl {
   // --- running ------------------------------------------------------------------------------
   Value Load(int index) const;
   void Run(Instruction& ins);
+  bool RunAll();  // every instruction, then the verdict on the root
   bool CompareValues(CmpKind kind, uint32_t op, const Value& a, VClass ca, const Value& b,
                      VClass cb, const Instruction& ins, bool fixedWidth) const;
 };
@@ -329,7 +331,7 @@ int FilterProgram::Impl::BuildField(uint32_t offset) {
     s.offset = fd.offset;
     s.length = fd.length;
     s.nullOffset = fd.nullOffset;
-    s.fieldNumber = fd.fieldNumber;
+    s.fieldNumber = static_cast<uint16_t>(f + 1);
     s.fixedWidth = fd.type == fldZSTRING && fd.subType == fldstFIXED;
     return NewSlot(std::move(s));
   }
@@ -576,8 +578,13 @@ Value FilterProgram::Impl::Load(int index) const {
   const Slot& s = slots[index];
   if (s.where != Slot::kRecord) return s.value;
   Value v;
-  v.null = record[s.nullOffset] != 0;
-  Decode(s.type, record + s.offset, s.length, v);
+  if (stored != nullptr) {
+    v.null = stored->NullFlag(s.fieldNumber) != 0;
+    Decode(s.type, stored->Value(s.fieldNumber), s.length, v);
+  } else {
+    v.null = record[s.nullOffset] != 0;
+    Decode(s.type, record + s.offset, s.length, v);
+  }
   return v;
 }
 
@@ -840,12 +847,26 @@ bool FilterProgram::Evaluate(const uint8_t* record, FilterBlobSource* blobs) {
   Impl& m = *impl_;
   if (m.root < 0) return false;
   m.record = record;
+  m.stored = nullptr;
   m.blobs = blobs;
-  for (Instruction& ins : m.code) m.Run(ins);
-  const Slot& root = m.slots[m.root];
-  Value v = m.Load(m.root);
-  if (root.type != fldBOOL || v.null) return false;
-  return v.i != 0;
+  return m.RunAll();
+}
+
+bool FilterProgram::Evaluate(const FilterRecordSource& record, FilterBlobSource* blobs) {
+  Impl& m = *impl_;
+  if (m.root < 0) return false;
+  m.record = nullptr;
+  m.stored = &record;
+  m.blobs = blobs;
+  const bool passes = m.RunAll();
+  m.stored = nullptr;
+  return passes;
+}
+
+bool FilterProgram::Impl::RunAll() {
+  for (Instruction& ins : code) Run(ins);
+  Value v = Load(root);
+  return slots[root].type == fldBOOL && !v.null && v.i != 0;
 }
 
 }  // namespace dsengine

@@ -33,6 +33,15 @@ class FilterBlobSource {
   virtual bool GetBlob(uint16_t fieldNumber, int32_t handle, const char*& data, size_t& length) = 0;
 };
 
+// The fields of a stored record where they lie (the table's column store), so that a program can
+// run without gathering the record into a flat buffer first. Field numbers are 1-based.
+class FilterRecordSource {
+ public:
+  virtual ~FilterRecordSource() = default;
+  virtual const uint8_t* Value(uint32_t field) const = 0;  // the field's bytes
+  virtual uint8_t NullFlag(uint32_t field) const = 0;
+};
+
 class FilterProgram {
  public:
   // Limit on hostile blocks: deeper expressions are refused (the parser never writes them).
@@ -53,6 +62,9 @@ class FilterProgram {
   // Runs the program on a flat record of the table. True when the record passes.
   // REQUIRES: Build() succeeded. `blobs` may be null (blob LIKE then yields 0).
   bool Evaluate(const uint8_t* record, FilterBlobSource* blobs);
+  // The same on a stored record read in place: the result equals Evaluate on the flat record
+  // that holds the same field bytes and null flags.
+  bool Evaluate(const FilterRecordSource& record, FilterBlobSource* blobs);
 
  private:
   struct Impl;

@@ -20,12 +20,14 @@
 
 namespace dsengine {
 
-void LikePattern::Compile(std::string_view pattern, bool caseInsensitive, uint32_t locale) {
+void LikePattern::Compile(std::string_view pattern, bool caseInsensitive, uint32_t locale,
+                          bool byteClasses) {
   steps_.clear();
   runs_.clear();
   fixedLength_ = 0;
   caseInsensitive_ = caseInsensitive;
   locale_ = locale;
+  classes_ = caseInsensitive && byteClasses && platform::IgnoreCaseClasses(locale, byteClass_);
   bool afterPercent = false;  // a "%" with nothing but "_" since
   bool inRun = false;         // the last step is a compare run that may grow
   size_t pendingSkip = 0;     // "_" not yet written as a skip step
@@ -75,6 +77,12 @@ void LikePattern::Compile(std::string_view pattern, bool caseInsensitive, uint32
     ++steps_.back().count;
   }
   flushSkip();
+  for (Step& step : steps_) {
+    if (step.kind != kCompare || !classes_) continue;
+    step.classed = true;
+    for (uint32_t i = 0; i < step.count; ++i)
+      step.classed = step.classed && byteClass_[static_cast<uint8_t>(runs_[step.start + i])] != 0;
+  }
   // A pattern that ends in "%" (possibly followed by "_" only) leaves its slack to that "%".
   if (!afterPercent) steps_.insert(steps_.begin() + lastFind, Step{kEndCheck});
   steps_.push_back(Step{kSuccess});
@@ -83,6 +91,17 @@ void LikePattern::Compile(std::string_view pattern, bool caseInsensitive, uint32
 bool LikePattern::CompareRun(const Step& step, const char* text) const {
   const char* run = runs_.data() + step.start;
   if (!caseInsensitive_) return std::memcmp(text, run, step.count) == 0;
+  if (step.classed) {
+    // Equal exactly when the classes agree at every position, provided every text byte has a
+    // class; otherwise the collation decides.
+    bool same = true, classed = true;
+    for (uint32_t i = 0; i < step.count; ++i) {
+      const uint8_t c = byteClass_[static_cast<uint8_t>(text[i])];
+      classed = classed && c != 0;
+      same = same && c == byteClass_[static_cast<uint8_t>(run[i])];
+    }
+    if (classed) return same;
+  }
   int n = static_cast<int>(step.count);
   return platform::Compare(locale_, platform::kNormIgnoreCase, text, n, run, n) ==
          platform::kCompareEqual;

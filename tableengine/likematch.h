@@ -26,15 +26,20 @@ class LikePattern {
   };
   struct Step {
     StepKind kind;
-    uint32_t start = 0;  // kCompare: offset of the run in runs_
-    uint32_t count = 0;  // kCompare: run length; kSkip: characters to skip
-    char c = 0;          // kFind: the character; alternatives in the other case
+    uint32_t start = 0;    // kCompare: offset of the run in runs_
+    uint32_t count = 0;    // kCompare: run length; kSkip: characters to skip
+    bool classed = false;  // kCompare ignoring case: every run byte has a byte class
+    char c = 0;            // kFind: the character; alternatives in the other case
     char upper = 0;
     char lower = 0;
   };
 
-  // Compiles `pattern`. A backslash as the last character stands for itself.
-  void Compile(std::string_view pattern, bool caseInsensitive, uint32_t locale);
+  // Compiles `pattern`. A backslash as the last character stands for itself. Ignoring case, a
+  // run is compared through the platform's byte classes (platform::IgnoreCaseClasses) when it
+  // and the text bytes have them, which gives the collation's answer without calling it;
+  // `byteClasses` false always calls the collation.
+  void Compile(std::string_view pattern, bool caseInsensitive, uint32_t locale,
+               bool byteClasses = true);
   // True when `text` matches the compiled pattern.
   bool Match(const char* text, size_t length) const;
 
@@ -48,7 +53,9 @@ class LikePattern {
   bool IsFindChar(const Step& step, char c) const;
 
   std::vector<Step> steps_;
-  std::string runs_;  // the characters of all compare runs
+  std::string runs_;      // the characters of all compare runs
+  bool classes_ = false;  // byteClass_ holds the platform's ignore-case byte classes
+  uint8_t byteClass_[256] = {};
   size_t fixedLength_ = 0;
   bool caseInsensitive_ = false;
   uint32_t locale_ = 0;

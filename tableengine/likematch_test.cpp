@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 namespace dsengine {
 namespace {
@@ -112,6 +113,31 @@ TEST(LikePattern, RandomPatternsAgreeWithABacktrackingMatcher) {
     compiled.Compile(pattern, false, 0);
     ASSERT_EQ(compiled.Match(text.data(), text.size()), Reference(pattern, 0, text, 0))
         << "pattern «" << pattern << "» text «" << text << "»";
+  }
+}
+
+// Ignoring case, compare runs go through byte classes where they can; a pattern compiled once
+// must match every text exactly as the same pattern comparing each run through the collation.
+TEST(LikePattern, ByteClassRunsMatchAsTheCollationDoes) {
+  const std::string alphabet =
+      "abAB\xE9\xC9"
+      "e\xE6\xC6\xDF-' %%__\\\xAD";
+  const std::string letters =
+      "abAB\xE9\xC9"
+      "e\xE6\xC6\xDF\xF6\xD6-' \xAD";
+  std::mt19937 rng(2024);
+  for (int i = 0; i < 3000; ++i) {
+    std::string pattern(1 + rng() % 6, ' ');
+    for (char& c : pattern) c = alphabet[rng() % alphabet.size()];
+    LikePattern fast, plain;
+    fast.Compile(pattern, true, 0);
+    plain.Compile(pattern, true, 0, false);
+    for (int k = 0; k < 40; ++k) {
+      std::string text(rng() % 9, ' ');
+      for (char& c : text) c = letters[rng() % letters.size()];
+      ASSERT_EQ(fast.Match(text.data(), text.size()), plain.Match(text.data(), text.size()))
+          << "«" << pattern << "» ~ «" << text << "»";
+    }
   }
 }
 

@@ -45,6 +45,8 @@ int CompareWide(uint32_t lcid, uint32_t flags, const char16_t* a, int alen, cons
 // locale, so callers compare with Compare.
 bool AppendSortKey(uint32_t, uint32_t, const char*, size_t, std::vector<uint8_t>&) { return false; }
 
+bool IgnoreCaseClasses(uint32_t, uint8_t*) { return false; }
+
 // CharUpperA/CharLowerA take a single character in the low word of the pointer argument.
 char ToUpper(char c) {
   auto v = reinterpret_cast<UINT_PTR>(
