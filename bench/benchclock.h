@@ -1,9 +1,14 @@
-// Timing helpers for dzbench: a monotonic stopwatch and the median of repeated runs.
+// Timing helpers for dzbench: a monotonic stopwatch, the median of repeated runs and the
+// process's resident memory.
 // Each measured function returns the seconds of its own timed part, so setup stays outside.
 #pragma once
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <fstream>
 #include <vector>
 
 namespace bench {
@@ -20,6 +25,14 @@ class Stopwatch {
  private:
   std::chrono::steady_clock::time_point start_;
 };
+
+// Resident memory of this process in bytes (Linux /proc).
+inline uint64_t ResidentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  uint64_t size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * uint64_t(sysconf(_SC_PAGESIZE));
+}
 
 // Median of kRuns calls of `run(k)` (k = 0 .. kRuns - 1), each returning seconds.
 template <class F>

@@ -5,8 +5,9 @@
 // Each size runs in a child process (--one N) so that its memory figures start from a fresh heap.
 // Our table is built through the engine's API (inserts, then modifies and deletes with change
 // logging); rows marked [cursor] drive the engine's cursor directly, the others TClientDataSet.
-// Rows whose operation has no API yet are printed as "n/a (not built yet)": load, save and the
-// memory after load wait for the table file (packet export/import and SavePacketFile).
+// Load, save and the memory after load go through TClientDataSet's LoadPacketFile and
+// SavePacketFile (the packet file the program reads and writes); rows whose operation has no API
+// in this build are printed as "n/a (not built yet)".
 #include <unistd.h>
 #include <zlib.h>
 
@@ -57,13 +58,6 @@ void Add(Row r) {
   rows.push_back(std::move(r));
 }
 
-uint64_t ResidentBytes() {
-  std::ifstream statm("/proc/self/statm");
-  uint64_t size = 0, resident = 0;
-  statm >> size >> resident;
-  return resident * uint64_t(sysconf(_SC_PAGESIZE));
-}
-
 void Progress(const char* what, uint32_t n) { std::fprintf(stderr, "dzbench: N=%u %s\n", n, what); }
 
 // ---- one collection size (run in a process of its own) ----
@@ -81,14 +75,75 @@ const SearchCase kSearches[] = {
      "<= 0.5"}};
 
 // The same operations through TClientDataSet, next to the anchors measured above in this run.
+struct LoadSaveAnchors {
+  double liteLoad = 0, liteSave = 0;
+  std::string file;       // our table file
+  std::string floorFile;  // the floor's copy
+  std::optional<double> modelBytes;
+};
+
+void AddLoadSaveRows(uint32_t n, const LoadSaveAnchors& a, std::optional<double> load,
+                     std::optional<double> save, std::optional<double> floorRead,
+                     std::optional<double> floorWrite, std::optional<double> resident,
+                     const std::string& missing) {
+  Add({"load", n, load, "sqlite backup file->:memory:", a.liteLoad, {}, "<= 1.0", missing});
+  Add({"load", n, load, "floor: read file", floorRead, {}, "<= 2.5", missing});
+  Add({"save", n, save, "sqlite backup :memory:->file", a.liteSave, {}, "<= 1.0", missing});
+  Add({"save", n, save, "floor: write file", floorWrite, {}, "<= 2.0", missing});
+  Add({"memory after load", n, resident, "model bytes", a.modelBytes, {}, "<= 1.15", missing});
+}
+
+// The floor of a load: the file read into freshly allocated memory.
+double FloorRead(const std::string& file) {
+  Stopwatch w;
+  FILE* f = std::fopen(file.c_str(), "rb");
+  if (!f) std::exit(2);
+  std::fseek(f, 0, SEEK_END);
+  const long size = std::ftell(f);
+  std::fseek(f, 0, SEEK_SET);
+  std::unique_ptr<uint8_t[]> bytes(new uint8_t[size_t(size)]);
+  const bool ok = std::fread(bytes.get(), 1, size_t(size), f) == size_t(size);
+  std::fclose(f);
+  const double s = w.Seconds();
+  if (!ok) std::exit(2);
+  return s;
+}
+
+// The floor of a save: as many bytes written to a file (already in memory, no flush to disk).
+double FloorWrite(const std::string& file, const std::vector<uint8_t>& bytes) {
+  Stopwatch w;
+  FILE* f = std::fopen(file.c_str(), "wb");
+  if (!f) std::exit(2);
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  std::fclose(f);
+  const double s = w.Seconds();
+  if (!ok) std::exit(2);
+  return s;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
 void RunFacade(uint32_t n, std::unique_ptr<dsengine::DSBASE> table, SqliteAnchor& lite,
                double liteSort, const double* liteSearch, std::optional<double> liteEdit,
-               const std::string& missing) {
+               const LoadSaveAnchors& anchors, const std::string& missing) {
 #ifdef DZ_BENCH_HAVE_FACADE
   if (table) {
     Progress("through TClientDataSet", n);
     try {
       FacadeBench facade(std::move(table));
+      Progress("save and load", n);
+      const double save = Median([&](int) { return facade.Save(anchors.file); });
+      const std::vector<uint8_t> bytes = FileBytes(anchors.file);
+      const double floorWrite = Median([&](int) { return FloorWrite(anchors.floorFile, bytes); });
+      const double floorRead = Median([&](int) { return FloorRead(anchors.floorFile); });
+      uint64_t resident = 0, ignored = 0;
+      const double load = Median([&](int k) {
+        return FacadeBench::Load(anchors.file, k == 0, k == 0 ? &resident : &ignored);
+      });
+      AddLoadSaveRows(n, anchors, load, save, floorRead, floorWrite, double(resident), missing);
       Add({kFacadeSortRow,
            n,
            Median([&](int) { return facade.Sort(); }),
@@ -128,6 +183,7 @@ void RunFacade(uint32_t n, std::unique_ptr<dsengine::DSBASE> table, SqliteAnchor
   (void)table;
   (void)lite;
 #endif
+  AddLoadSaveRows(n, anchors, {}, {}, {}, {}, {}, missing);
   Add({kFacadeSortRow, n, {}, "sqlite ORDER BY NOCASE", liteSort, {}, "<= 0.5", missing});
   for (const SearchCase& s : kSearches)
     Add({s.facadeName,
@@ -177,13 +233,12 @@ void RunCollection(uint32_t n, const std::filesystem::path& work, double budget)
   lite.Build(gen, dbFile);
   std::fprintf(stderr, "dzbench: N=%u SQLite file built in %.2f s\n", n, liteWatch.Seconds());
 
-  Progress("load and save", n);
-  double liteLoad = Median([&](int) { return lite.Load(dbFile); });
-  double liteSave = Median([&](int) { return lite.Save(savedDb); });
-  Add({"load", n, {}, "sqlite backup file->:memory:", liteLoad, {}, "<= 1.0"});
-  Add({"load", n, {}, "floor: read file", {}, {}, "<= 2.5"});
-  Add({"save", n, {}, "sqlite backup :memory:->file", liteSave, {}, "<= 1.0"});
-  Add({"save", n, {}, "floor: write file", {}, {}, "<= 2.0"});
+  Progress("load and save (SQLite)", n);
+  LoadSaveAnchors anchors;
+  anchors.liteLoad = Median([&](int) { return lite.Load(dbFile); });
+  anchors.liteSave = Median([&](int) { return lite.Save(savedDb); });
+  anchors.file = (work / ("lyrics-" + std::to_string(n) + ".roZoreda")).string();
+  anchors.floorFile = (work / ("floor-" + std::to_string(n) + ".bin")).string();
 
   Progress("sort", n);
   uint64_t sorted = 0;
@@ -238,14 +293,16 @@ void RunCollection(uint32_t n, const std::filesystem::path& work, double budget)
   }
 
   ours.reset();
-  RunFacade(n, std::move(table), lite, liteSort, liteSearch, liteEdit, missing);
-
   std::optional<double> modelBytes, builtBytes;
   if (model.versions) modelBytes = double(model.Total()), builtBytes = double(built);
-  Add({"memory after load", n, {}, "model bytes", modelBytes, {}, "<= 1.15"});
+  anchors.modelBytes = modelBytes;
+  RunFacade(n, std::move(table), lite, liteSort, liteSearch, liteEdit, anchors, missing);
+
   Add({"memory after building", n, builtBytes, "model bytes", modelBytes, {}, "", missing});
   std::remove(savedDb.c_str());
   std::remove(dbFile.c_str());
+  std::remove(anchors.file.c_str());
+  std::remove(anchors.floorFile.c_str());
 }
 
 // Rows travel from the per-size process to the main one as tab-separated lines; "-" for none.

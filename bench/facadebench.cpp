@@ -65,6 +65,24 @@ double FacadeBench::Edit(int recNo) {
   return w.Seconds();
 }
 
+double FacadeBench::Save(const std::string& file) {
+  Stopwatch w;
+  data_.SavePacketFile(file);
+  return w.Seconds();
+}
+
+double FacadeBench::Load(const std::string& file, bool measure, uint64_t* resident) {
+  const uint64_t before = measure ? ResidentBytes() : 0;
+  db::TClientDataSet loaded("cdsMain");
+  loaded.SetFilterOptions(db::foCaseInsensitive);
+  Stopwatch w;
+  loaded.LoadPacketFile(file);
+  loaded.First();
+  const double s = w.Seconds();
+  *resident = measure ? ResidentBytes() - before : 0;
+  return s;
+}
+
 }  // namespace bench
 
 #endif

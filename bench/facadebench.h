@@ -30,6 +30,12 @@ class FacadeBench {
   double Edit(int recNo);
   int EditViewCount();
 
+  // Seconds for SavePacketFile(`file`) of the whole table.
+  double Save(const std::string& file);
+  // Seconds for LoadPacketFile(`file`) into a new TClientDataSet, open on its first record.
+  // *resident gets the resident memory the loaded dataset holds when `measure`, else 0.
+  static double Load(const std::string& file, bool measure, uint64_t* resident);
+
  private:
   db::TClientDataSet data_{"cdsMain"};
   bool editView_ = false;
