@@ -60,6 +60,14 @@ DBResult DSIDX::SetDescriptor(const IndexDescriptor& desc) {
 }
 
 uint32_t DSIDX::FindPosition(uint32_t rec) const {
+  if (rec != 0 && rec == foundRec_) return foundPos_;
+  const uint32_t pos = SearchPosition(rec);
+  foundRec_ = rec;
+  foundPos_ = pos;
+  return pos;
+}
+
+uint32_t DSIDX::SearchPosition(uint32_t rec) const {
   if (!HasKeys()) {
     if (!mapValid_) FillPositionMap();
     return rec < positionOf_.size() ? positionOf_[rec] : 0;
@@ -138,6 +146,7 @@ DBResult DSIDX::Reserve(uint32_t extra) {
 }
 
 void DSIDX::Empty() {
+  foundRec_ = 0;
   mapValid_ = false;
   positionOf_.clear();
   count_ = 0;
@@ -146,12 +155,14 @@ void DSIDX::Empty() {
 }
 
 void DSIDX::Append(uint32_t rec) {
+  foundRec_ = 0;
   pos_[++count_] = static_cast<int32_t>(rec);
   pos_[count_ + 1] = -1;
   MapRecord(rec, count_);
 }
 
 void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
+  foundRec_ = 0;
   if (pos <= count_) mapValid_ = false;  // later records move up
   memmove(&pos_[pos + 1], &pos_[pos], sizeof(int32_t) * (count_ + 2 - pos));
   pos_[pos] = static_cast<int32_t>(rec);
@@ -160,6 +171,7 @@ void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
 }
 
 void DSIDX::RemoveAt(uint32_t pos) {
+  foundRec_ = 0;
   if (pos < count_) mapValid_ = false;  // later records move down
   MapRecord(RecordAt(pos), 0);
   memmove(&pos_[pos], &pos_[pos + 1], sizeof(int32_t) * (count_ + 1 - pos));
@@ -167,6 +179,7 @@ void DSIDX::RemoveAt(uint32_t pos) {
 }
 
 void DSIDX::SetAt(uint32_t pos, uint32_t rec) {
+  foundRec_ = 0;
   MapRecord(RecordAt(pos), 0);
   pos_[pos] = static_cast<int32_t>(rec);
   MapRecord(rec, pos);
@@ -185,6 +198,7 @@ uint32_t DSIDX::UpperBound(uint32_t rec) const {
 }
 
 void DSIDX::SortPositions() {
+  foundRec_ = 0;
   mapValid_ = false;
   if (count_ <= 1) return;
   {

@@ -177,6 +177,7 @@ class DSIDX {
  private:
   bool NeighboursUnique() const;
   bool SortedLike(const DSIDX& source) const;
+  uint32_t SearchPosition(uint32_t rec) const;
   DBResult TakeFromSource(const DSIDX& source, bool appendInOrder);
   void MapRecord(uint32_t rec, uint32_t pos);  // while the map is valid
   void FillPositionMap() const;
@@ -197,6 +198,9 @@ class DSIDX {
   // mapValid_. Filled on the first search after positions moved.
   mutable std::vector<uint32_t> positionOf_;
   mutable bool mapValid_ = false;
+  // The last search's answer (a modify asks for the same record twice); cleared whenever
+  // positions change.
+  mutable uint32_t foundRec_ = 0, foundPos_ = 0;
 };
 
 // The change index "CHANGEINDEX": lists the records of the change log in log order. Read-only to
