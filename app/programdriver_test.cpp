@@ -262,7 +262,8 @@ void DropFiles(HWND w, const std::vector<std::string>& files) {
 
 MainWindow WaitMainWindow(std::vector<std::string>& startup_errors) {
   MainWindow m;
-  for (int waited = 0; waited < kWaitMs && !m.wnd; waited += 50) {
+  // The first program start in a new Wine prefix builds Wine's font cache: allow it a minute.
+  for (int waited = 0; waited < 6 * kWaitMs && !m.wnd; waited += 50) {
     HWND box = FindWindowA("#32770", "Doziviz");
     if (box && IsWindowVisible(box)) startup_errors.push_back(Answer("#32770", "OK"));
     HWND w = FindWindowA("TfrmMain", "Doziviz v1");
