@@ -368,6 +368,19 @@ void DriveFieldIndexNotAnInteger() {
   EXPECT_EQ(GridColumn(0).size(), 2u);
 }
 
+// FieldIndex 7 in the folder of the run above: no message and no field, but ordered and on the
+// first record as usual.
+void DriveFieldIndexOutOfRange() {
+  Texts startup;
+  MainWindow m = WaitMainWindow(startup);
+  ASSERT_TRUE(m.wnd) << "main window";
+  EXPECT_EQ(startup, Texts{});
+  EXPECT_EQ(FieldChoice(), -1);
+  EXPECT_EQ(OnUiGet<std::string>([] { return Table().IndexFieldNames(); }), "Artist;Title");
+  EXPECT_EQ(GridColumn(0), (Texts{"Abba", "Wings"}));
+  EXPECT_EQ(Current("Artist"), "Abba");
+}
+
 // In a program run (child process): performs the run DZ_APP_FLOW names; true there.
 bool PerformChildRun() {
   const std::string flow = ChildFlow();
@@ -380,6 +393,8 @@ bool PerformChildRun() {
     RunProgramWithDriver(DriveDamagedTableFile);
   else if (flow == "abc")
     RunProgramWithDriver(DriveFieldIndexNotAnInteger);
+  else if (flow == "seven")
+    RunProgramWithDriver(DriveFieldIndexOutOfRange);
   else
     ADD_FAILURE() << "unknown program run " << flow;
   return true;
@@ -442,13 +457,19 @@ TEST(ProgramFlow, FirstRunRestartAndDamagedTableFile) {
   EXPECT_EQ(std::string(after.begin(), after.end()), garbage);
 }
 
-TEST(ProgramFlow, FieldIndexThatIsNoInteger) {
+// Settings values that select no field: a text that is no integer (a run in a new folder),
+// then an integer outside 0 to 2 (a second run in the same folder).
+TEST(ProgramFlow, FieldIndexThatSelectsNoField) {
   if (PerformChildRun()) return;
   const std::string folder = NewProgramFolder();
+  const std::string settings = folder + "\\Settings\\Doziviz.Settings";
+  auto set_field_index = [&](const char* value) {
+    ASSERT_TRUE(WritePrivateProfileStringA("LyricSearch", "FieldIndex", value, settings.c_str()));
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings.c_str());  // flush
+  };
   ASSERT_TRUE(platform::CreateDirectory(folder + "\\Settings"));
-  ASSERT_TRUE(WritePrivateProfileStringA("LyricSearch", "FieldIndex", "abc",
-                                         (folder + "\\Settings\\Doziviz.Settings").c_str()));
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr,
-                             (folder + "\\Settings\\Doziviz.Settings").c_str());
-  RunFlowInFolder(folder, "abc");
+  set_field_index("abc");
+  ASSERT_TRUE(RunFlowInFolder(folder, "abc"));
+  set_field_index("7");
+  RunFlowInFolder(folder, "seven");
 }
