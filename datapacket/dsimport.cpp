@@ -243,6 +243,10 @@ class Importer {
           !XmlMissingMeansUnchanged(imp_.fieldTypes[field - 1], state, t_.DeltaMode()))
         status = kItemNull;
       const FieldDescriptor& f = t_.Field(field);
+      // Empty varying bytes and wide strings travel as null: store them so, or a save would
+      // turn a value into a null (and, under a unique key, two rows into equal ones).
+      if (status == kItemValue && length == 0 && (f.type == fldVARBYTES || f.type == fldUNICODE))
+        status = kItemNull;
       if (f.type == fldBLOB) {
         if (DBResult st = Blob(rec, state, f, status, data, length)) return st;
       } else {

@@ -158,6 +158,21 @@ TEST(ImportPacket, TheLastSubTypeDecidesAndOnlyItTravels) {
   }
 }
 
+TEST(ImportPacket, EmptyVaryingBytesLoadAsTheNullTheyAreSavedAs) {
+  Bytes b;
+  b.header(2, 2, 1, 0);
+  WidthParam(b.column("Key", 0x00490001, 0, 1), 10);
+  WidthParam(b.column("Bytes", 0x004B0001, 0, 1), 10);
+  b.u16(1).name("UNIQUE_KEY").u32(0x00820002).u32(2).u16(1).u16(2);
+  b.u8(0).u8(0).text("\1k").u8(0);                // "k", empty bytes
+  b.u8(0).u8(0x04).text("\1k");                   // "k", null bytes
+  auto t = Import(b.b, dsengine::DBERR_KEYVIOL);  // the same key twice
+  b.b[b.size() - 1] = 'j';
+  t = Import(b.b);
+  EXPECT_EQ(t->NullFlagOf(1, 2), dsengine::kBlankByClient);
+  EXPECT_EQ(Hex(Export(*Import(Export(*t).bytes())).bytes()), Hex(Export(*t).bytes()));
+}
+
 TEST(ImportPacket, KeptParametersComeBackInOrderAfterTheRegeneratedOnes) {
   Bytes b;
   b.header(2, 0, 1, 0);
