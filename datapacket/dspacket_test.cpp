@@ -173,6 +173,22 @@ TEST(ImportPacket, EmptyVaryingBytesLoadAsTheNullTheyAreSavedAs) {
   EXPECT_EQ(Hex(Export(*Import(Export(*t).bytes())).bytes()), Hex(Export(*t).bytes()));
 }
 
+TEST(ImportPacket, PackedDecimalWithoutWidthAndStructuresSaveAsTheyLoad) {
+  Bytes b;
+  b.header(3, 1, 1, 0);
+  b.column("Amount", 0x00120022, 0, 0);  // formatted packed decimal, no "WIDTH"
+  b.column("Place", 0x010C0001, 0, 0);   // a structure of one field
+  b.column("Zip", 0x00010004, 0, 0);
+  b.u16(0);
+  b.u8(0).u8(0).zeros(18).u32(12345);  // the structure has no bytes of its own
+  auto t = Import(b.b);
+  EXPECT_EQ(t->Field(1).units1, 64u);
+  EXPECT_EQ(t->Field(2).length, 0u);
+  EXPECT_EQ(dsengine::testing::StoredInt(*t, 1, 3), 12345);
+  ByteArray once = Export(*t);
+  EXPECT_EQ(Hex(Export(*Import(once.bytes())).bytes()), Hex(once.bytes()));
+}
+
 TEST(ImportPacket, KeptParametersComeBackInOrderAfterTheRegeneratedOnes) {
   Bytes b;
   b.header(2, 0, 1, 0);
