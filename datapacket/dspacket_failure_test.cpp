@@ -162,6 +162,15 @@ TEST(ImportFailure, ChangeLogNamingVersionsNotStoredIsAMismatch) {
   ExpectFailure(ValidPacket({0, 0, 4}).b, DBERR_DATAPACKETMISMATCH);
 }
 
+TEST(ImportFailure, ChangeLogThatUndoCouldNotWalkBackIsAMismatch) {
+  // Row 2 is visible (state 4) but the log says it was deleted.
+  ExpectFailure(ValidPacket({1, 0, 4, 2, 0, 4, 3, 0, 4, 2, 0, 2}).b, DBERR_DATAPACKETMISMATCH);
+  // Record 3 replaced record 1, which is not superseded.
+  ExpectFailure(ValidPacket({1, 0, 4, 2, 0, 4, 3, 1, 8}).b, DBERR_DATAPACKETMISMATCH);
+  // Record 1 inserted twice: undoing the second insert leaves nothing for the first.
+  ExpectFailure(ValidPacket({1, 0, 4, 1, 0, 4}).b, DBERR_DATAPACKETMISMATCH);
+}
+
 TEST(ImportFailure, TruncatedRowsAreAMismatch) {
   auto b = ValidPacket().b;
   b.resize(b.size() - 3);

@@ -1,6 +1,7 @@
 // Packet parameters back into table state: field parameters into the column's descriptor,
 // table parameters into the change log, counter, indexes, locale and switches of the table.
 #include <cstring>
+#include <vector>
 
 #include "datapacket/dsparams.h"
 #include "datapacket/fieldtypes.h"
@@ -215,6 +216,37 @@ bool ChangeLogFitsStore(const DSBASE& table) {
     if (!known) continue;
     if (e.record == 0 || e.record >= next) return false;
     if (e.kind == kChangeModify && (e.related == 0 || e.related >= e.record)) return false;
+  }
+  // Undo walks the log back from its end: each step must find the versions in the states the
+  // change left them in (an insert or a modification visible, a delete deleted, a replaced
+  // version superseded), or undoing it would count records twice or put hidden ones back.
+  std::vector<uint8_t> attr(next);
+  for (uint32_t r = 1; r < next; ++r) attr[r] = table.Attribute(r);
+  for (size_t i = log.Size(); i-- > 0;) {
+    const ChangeLogEntry& e = log.At(i);
+    uint8_t& a = attr[e.record];
+    switch (e.kind) {
+      case kChangeNone:
+        continue;
+      case kChangeInsert:
+        if (a & kRecInvisible) return false;
+        a = dsRecHidden;
+        break;
+      case kChangeDelete:
+        if (!(a & dsRecDeleted) || (a & (dsRecSuperseded | dsRecHidden))) return false;
+        a &= uint8_t(~dsRecDeleted);
+        break;
+      case kChangeModify: {
+        uint8_t& old = attr[e.related];
+        if ((a & kRecInvisible) || !(old & dsRecSuperseded) || (old & (dsRecDeleted | dsRecHidden)))
+          return false;
+        old &= uint8_t(~dsRecSuperseded);
+        a = dsRecHidden;
+        break;
+      }
+      default:
+        return true;  // undo stops at changes inside nested tables
+    }
   }
   return true;
 }
