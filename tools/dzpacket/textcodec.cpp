@@ -3,56 +3,13 @@
 
 #include <cstdio>
 
+#include "platform/codepage.h"
 #include "platform/cp1252.h"
 
 namespace dzpacket {
 
-namespace {
-
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | cp >> 6);
-    out += char(0x80 | (cp & 0x3F));
-  } else {  // the code page's characters all lie in the basic plane
-    out += char(0xE0 | cp >> 12);
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
-// Decodes one well-formed UTF-8 sequence at `at` (no overlongs, surrogates or values above
-// U+10FFFF). Returns its length, 0 when malformed.
-size_t DecodeUtf8(std::string_view s, size_t at, uint32_t* cp) {
-  const uint8_t b0 = uint8_t(s[at]);
-  if (b0 < 0x80) {
-    *cp = b0;
-    return 1;
-  }
-  size_t n;
-  uint32_t v, min;
-  if ((b0 & 0xE0) == 0xC0) {
-    n = 2, v = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    n = 3, v = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    n = 4, v = b0 & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (s.size() - at < n) return 0;
-  for (size_t i = 1; i < n; ++i) {
-    const uint8_t b = uint8_t(s[at + i]);
-    if ((b & 0xC0) != 0x80) return 0;
-    v = v << 6 | (b & 0x3F);
-  }
-  if (v < min || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return 0;
-  *cp = v;
-  return n;
-}
-
-}  // namespace
+using platform::AppendUtf8;
+using platform::DecodeUtf8;
 
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
