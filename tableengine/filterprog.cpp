@@ -855,6 +855,19 @@ bool FilterProgram::Evaluate(const uint8_t* record, FilterBlobSource* blobs) {
 bool FilterProgram::Evaluate(const FilterRecordSource& record, FilterBlobSource* blobs) {
   Impl& m = *impl_;
   if (m.root < 0) return false;
+  // The search box's shape, «field like 'constant'» alone: its one instruction's result is the
+  // match, null (so failing) when the field is null.
+  if (m.code.size() == 1 && m.code[0].op == Op::kLikeString && m.code[0].patternIsConstant) {
+    const Slot& field = m.slots[m.code[0].a];
+    if (field.where == Slot::kRecord) {
+      if (record.NullFlag(field.fieldNumber) != 0) return false;
+      const uint8_t* p = record.Value(field.fieldNumber);
+      const void* nul = std::memchr(p, 0, field.length);
+      const size_t n =
+          nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p) : field.length;
+      return m.code[0].pattern.Match(reinterpret_cast<const char*>(p), n);
+    }
+  }
   m.record = nullptr;
   m.stored = &record;
   m.blobs = blobs;
