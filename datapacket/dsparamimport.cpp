@@ -211,10 +211,8 @@ bool ChangeLogFitsStore(const DSBASE& table) {
   const ChangeLog& log = table.Log();
   for (size_t i = 0; i < log.Size(); ++i) {
     const ChangeLogEntry& e = log.At(i);
-    const bool known =
-        e.kind == kChangeInsert || e.kind == kChangeDelete || e.kind == kChangeModify;
-    if (!known) continue;
-    if (e.record == 0 || e.record >= next) return false;
+    if (e.kind == kChangeNone) continue;                  // a dropped entry names no version
+    if (e.record == 0 || e.record >= next) return false;  // the change index lists it
     if (e.kind == kChangeModify && (e.related == 0 || e.related >= e.record)) return false;
   }
   // Undo walks the log back from its end: each step must find the versions in the states the
