@@ -160,8 +160,9 @@ TEST(ImportFailure, ChangeLogNamingVersionsNotStoredIsAMismatch) {
   ExpectFailure(ValidPacket({1, 0, 4, 2, 2, 8}).b, DBERR_DATAPACKETMISMATCH);  // replaced itself
   ExpectFailure(ValidPacket({1, 0, 4, 2, 3, 8}).b, DBERR_DATAPACKETMISMATCH);  // a later one
   ExpectFailure(ValidPacket({0, 0, 4}).b, DBERR_DATAPACKETMISMATCH);
-  // Changes inside nested tables cannot be undone here, but the change index lists them.
-  ExpectFailure(ValidPacket({1, 0, 4, 2, 0, 4, 3, 0, 4, 99, 0, 64}).b, DBERR_DATAPACKETMISMATCH);
+  // Changes inside nested tables, or of no known kind: undo would stop there for good.
+  ExpectFailure(ValidPacket({1, 0, 4, 2, 0, 4, 3, 0, 4, 3, 0, 64}).b, DBERR_DATAPACKETMISMATCH);
+  ExpectFailure(ValidPacket({2, 0, 252, 1, 0, 4, 2, 0, 4, 3, 0, 4}).b, DBERR_DATAPACKETMISMATCH);
 }
 
 TEST(ImportFailure, ChangeLogThatUndoCouldNotWalkBackIsAMismatch) {

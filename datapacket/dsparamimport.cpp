@@ -211,7 +211,10 @@ bool ChangeLogFitsStore(const DSBASE& table) {
   const ChangeLog& log = table.Log();
   for (size_t i = 0; i < log.Size(); ++i) {
     const ChangeLogEntry& e = log.At(i);
-    if (e.kind == kChangeNone) continue;                  // a dropped entry names no version
+    if (e.kind == kChangeNone) continue;  // a dropped entry names no version
+    // Changes inside nested tables (64) cannot come with a table this engine loads, and other
+    // kinds mean nothing: undo would stop at them with their record numbers going stale.
+    if (e.kind != kChangeInsert && e.kind != kChangeDelete && e.kind != kChangeModify) return false;
     if (e.record == 0 || e.record >= next) return false;  // the change index lists it
     if (e.kind == kChangeModify && (e.related == 0 || e.related >= e.record)) return false;
   }
@@ -243,7 +246,7 @@ bool ChangeLogFitsStore(const DSBASE& table) {
         break;
       }
       default:
-        return true;  // undo stops at changes inside nested tables
+        return false;  // refused above
     }
   }
   return true;

@@ -104,10 +104,11 @@ DBResult ApplyFieldParameter(const ParamValue& p, dsengine::FieldDescriptor* fie
 // cannot have.
 DBResult ApplyTableParameter(const ParamValue& p, dsengine::DSBASE& table, bool* keep);
 
-// Whether the change log fits the loaded store: every entry of a kind other than 0 names a
-// stored version (the change index lists them all), a modification replaced a lower, stored
-// version, and undoing the entries from the last one back finds every version in the state its
-// change left it in. Later undo and change counting rely on it.
+// Whether the change log fits the loaded store: every entry is a dropped one (kind 0) or an
+// insert, delete or modification that names a stored version (the change index lists them), a
+// modification replaced a lower, stored version, and undoing the entries from the last one back
+// finds every version in the state its change left it in. Later undo and change counting rely on
+// it.
 bool ChangeLogFitsStore(const dsengine::DSBASE& table);
 
 }  // namespace dspacket
