@@ -149,7 +149,7 @@ void ExpectSameTable(const DSBASE& a, const DSBASE& b) {
   }
 }
 
-TEST(PacketRoundTrip, RandomHistoriesLoadAndSaveToTheSameBytes) {
+TEST(TableRoundTrip, RandomHistoriesLoadAndSaveToTheSameBytes) {
   for (uint32_t seed = 1; seed <= 40; ++seed) {
     SCOPED_TRACE(seed);
     History h(seed, false);
@@ -166,7 +166,7 @@ TEST(PacketRoundTrip, RandomHistoriesLoadAndSaveToTheSameBytes) {
   }
 }
 
-TEST(PacketRoundTrip, XmlLoadsToTheSameTableAsBinary) {
+TEST(TableRoundTrip, XmlLoadsToTheSameTableAsBinary) {
   for (uint32_t seed = 100; seed <= 130; ++seed) {
     SCOPED_TRACE(seed);
     History h(seed, true);
@@ -185,7 +185,7 @@ TEST(PacketRoundTrip, XmlLoadsToTheSameTableAsBinary) {
   }
 }
 
-TEST(PacketRoundTrip, UndoneSlotsAndAnEmptiedLogSurvive) {
+TEST(TableRoundTrip, UndoneSlotsAndAnEmptiedLogSurvive) {
   auto t = MakeLyricsTable();
   const uint32_t a = AddLyric(*t, "A", "1", "words");
   AddLyric(*t, "B", "2");
