@@ -395,8 +395,11 @@ TEST(XmlRoundTrip, NamesThatMapToTheSameAttributeKeepTheirOwnValues) {
     // Apart from the attribute bit 0x10 that columns read from XML carry, the bytes agree.
     std::vector<uint8_t> expected = ToVector(direct), got = ToVector(relayed);
     ASSERT_EQ(expected.size(), got.size()) << doc;
-    for (size_t i = 0; i < got.size(); ++i)
-      if (got[i] != expected[i]) EXPECT_EQ(got[i], expected[i] | kFieldAttrXmlAttribute) << i;
+    for (size_t i = 0; i < got.size(); ++i) {
+      if (got[i] != expected[i]) {
+        EXPECT_EQ(got[i], expected[i] | kFieldAttrXmlAttribute) << i;
+      }
+    }
   }
 }
 
