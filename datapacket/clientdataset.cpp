@@ -18,8 +18,6 @@ using dspacket::ByteArray;
 
 namespace {
 
-constexpr uint32_t kStreamModeProperty = 19;  // the engine table's packet form for exports
-
 uint32_t StreamModeOf(TDataPacketFormat format) {
   return dspacket::StreamModeForSave({}, static_cast<uint32_t>(format));
 }
@@ -37,7 +35,7 @@ void TClientDataSet::EndEditing() {
 ByteArray TClientDataSet::ExportTable(uint32_t streamMode) {
   if (DSBase() == nullptr) return {};
   EndEditing();
-  Check(DSBase()->SetProp(kStreamModeProperty, streamMode));
+  Check(DSBase()->SetProp(dsengine::dspropSTREAMMODE, streamMode));
   ByteArray packet;
   Check(dspacket::ExportPacket(*DSBase(), &packet));
   return packet;

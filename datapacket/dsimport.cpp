@@ -146,14 +146,23 @@ class Importer {
   }
 
  private:
-  DBResult FieldParameters(uint32_t field, FieldDescriptor* f, std::vector<KeptParameter>* kept) {
+  // Reads the reader's current parameter list to its end, handing each to `apply`.
+  template <class Apply>
+  DBResult EachParameter(Apply apply) {
     for (;;) {
       uint32_t type = 0;
       DBResult st = NextParam(*imp_.reader, name_, &type, &value_);
       if (st == DBERR_EOF) return DBERR_NONE;
       if (st != DBERR_NONE) return st;
+      if (DBResult s =
+              apply(ParamValue{name_, type, value_.data(), static_cast<uint32_t>(value_.size())}))
+        return s;
+    }
+  }
+
+  DBResult FieldParameters(uint32_t field, FieldDescriptor* f, std::vector<KeptParameter>* kept) {
+    return EachParameter([&](const ParamValue& p) {
       bool keep = false;
-      const ParamValue p{name_, type, value_.data(), static_cast<uint32_t>(value_.size())};
       if (DBResult s = ApplyFieldParameter(p, f, &keep)) return s;
       // The last "SUBTYPE" decides: an unknown one kept before it is dropped, so the export
       // writes one sub-type and a load and a save change nothing.
@@ -162,23 +171,18 @@ class Importer {
           return k.field == field && KnownParamOf(k.name) == KnownParam::kSubType;
         });
       }
-      if (keep) kept->push_back({field, name_, type, value_});
-    }
+      if (keep) kept->push_back({field, name_, p.fieldType, value_});
+      return DBResult(DBERR_NONE);
+    });
   }
 
   DBResult TableParameters() {
-    for (;;) {
-      uint32_t type = 0;
-      DBResult st = NextParam(*imp_.reader, name_, &type, &value_);
-      if (st == DBERR_EOF) return DBERR_NONE;
-      if (st != DBERR_NONE) return st;
+    return EachParameter([&](const ParamValue& p) {
       bool keep = false;
-      const ParamValue p{name_, type, value_.data(), static_cast<uint32_t>(value_.size())};
       if (DBResult s = ApplyTableParameter(p, t_, &keep)) return s;
-      if (keep) {
-        if (DBResult s = t_.AddKeptParameter(0, name_, type, value_.data(), p.length)) return s;
-      }
-    }
+      if (keep) return t_.AddKeptParameter(0, name_, p.fieldType, p.data, p.length);
+      return DBResult(DBERR_NONE);
+    });
   }
 
   // Next row item in place. A BLOB that was not fetched carries no bytes: it loads as null.
