@@ -60,34 +60,48 @@ void TClientDataSet::SaveToStream(std::ostream& stream, TDataPacketFormat format
 
 void TClientDataSet::LoadPacketFile(const std::string& fileName) {
   Close();
-  std::vector<uint8_t> bytes;
+  savedPacket_.reset();  // the old packet goes before the new one is read
+  ByteArray bytes;
   std::string reason;
-  if (!platform::ReadWholeFile(fileName, bytes, &reason))
-    throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
+  const bool read = platform::ReadWholeFileInto(
+      fileName,
+      [&bytes](size_t size) -> uint8_t* {
+        if (!bytes.Reserve(size)) return nullptr;
+        bytes.SetSize(size);
+        return bytes.data();
+      },
+      &reason);
+  if (!read) throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
   OpenFromPacket(std::move(bytes));
 }
 
 void TClientDataSet::LoadFromStream(std::istream& stream) {
   Close();
-  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(stream),
-                             std::istreambuf_iterator<char>()};
+  savedPacket_.reset();
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(stream),
+                                   std::istreambuf_iterator<char>()};
   if (stream.bad()) throw EStreamError("Stream read error");
-  OpenFromPacket(std::move(bytes));
+  ByteArray packet = ByteArray::CopyOf(bytes.data(), bytes.size());
+  if (packet.size() != bytes.size()) throw EStreamError("Stream read error");
+  OpenFromPacket(std::move(packet));
 }
 
-void TClientDataSet::OpenFromPacket(std::vector<uint8_t> packet) {
+void TClientDataSet::OpenFromPacket(ByteArray packet) {
   // A packet held from an earlier failed open is let go here even when this one is empty, so
   // an empty file never reopens the previous file's content.
-  savedPacket_ = std::move(packet);
+  savedPacket_.reset();
+  if (!packet.empty()) savedPacket_ = std::make_shared<const ByteArray>(std::move(packet));
   Open();
 }
 
 void TClientDataSet::InternalOpen() {
-  if (DSBase() == nullptr && !savedPacket_.empty()) {
+  if (DSBase() == nullptr && savedPacket_ != nullptr) {
     auto table = std::make_unique<dsengine::DSBASE>();
+    // After a failed import the packet stays held (until the next load); after a successful
+    // one the table alone keeps it, for as long as its blob store borrows from it.
     Check(dspacket::ImportPacket(*table, savedPacket_));
+    savedPacket_.reset();
     AdoptTable(std::move(table));
-    savedPacket_ = {};
   }
   TCustomClientDataSet::InternalOpen();
 }

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "datapacket/bytearray.h"
 #include "tableengine/DBClient.h"
@@ -28,7 +28,8 @@ class TClientDataSet : public TCustomClientDataSet {
   // Raises EDBClient for an engine status, EFCreateError when the file cannot be written.
   void SavePacketFile(const std::string& fileName, TDataPacketFormat format = dfBinary);
   // Closes the dataset and opens it from the packet in `fileName` (binary or XML, found by
-  // content). Raises EFOpenError when the file cannot be read, EDBClient for a packet the
+  // content). The BLOB values of a binary packet stay where the file was read to, so the
+  // table holds the packet's bytes instead of a copy of each value. Raises EFOpenError when the file cannot be read, EDBClient for a packet the
   // engine refuses ("Mismatch in datapacket." ...), EDatabaseError for an empty file ("Missing
   // data provider or data packet"). After a failure the dataset stays closed without a table.
   void LoadPacketFile(const std::string& fileName);
@@ -48,10 +49,12 @@ class TClientDataSet : public TCustomClientDataSet {
 
  private:
   void EndEditing();
-  // Closes, takes `packet` as the saved packet and opens from it.
-  void OpenFromPacket(std::vector<uint8_t> packet);
+  // Takes `packet` as the saved packet (an empty one as none) and opens from it.
+  void OpenFromPacket(dspacket::ByteArray packet);
 
-  std::vector<uint8_t> savedPacket_;  // held from reading a file until the table is built
+  // Held from reading a file until the table is built; the table then keeps it for as long as
+  // its blob store borrows BLOB values from it.
+  std::shared_ptr<const dspacket::ByteArray> savedPacket_;
 };
 
 }  // namespace db

@@ -98,6 +98,10 @@ class Importer {
  public:
   Importer(DSBASE& table, PacketImport& imp) : t_(table), imp_(imp) {}
 
+  // The bytes of a packet the table holds on to (see ImportPacket): BLOB values inside them
+  // are borrowed instead of copied. Empty (the default): every value is copied.
+  void BorrowFrom(std::span<const uint8_t> borrowable) { borrowable_ = borrowable; }
+
   // Columns, field parameters, CreateTable, kept field parameters, table parameters.
   DBResult Metadata() {
     std::vector<FieldDescriptor> fields;
@@ -220,7 +224,9 @@ class Importer {
     uint8_t flag = status == kItemNull ? kBlankByClient : kBlankUnassigned;
     if (status == kItemValue) {
       uint32_t h = 0;
-      if (DBResult st = t_.Blobs().Add(data, length, &h)) return st;
+      const DBResult st = Borrowable(data, length) ? t_.Blobs().AddBorrowed(data, length, &h)
+                                                    : t_.Blobs().Add(data, length, &h);
+      if (st != DBERR_NONE) return st;
       handle = static_cast<int32_t>(h);
       flag = kValuePresent;
     } else if (status == kItemUnchanged && (state & dsRecModified)) {
@@ -233,6 +239,12 @@ class Importer {
     std::memcpy(record_.data() + f.offset, &handle, 4);
     record_[f.nullOffset] = flag;
     return DBERR_NONE;
+  }
+
+  bool Borrowable(const uint8_t* data, uint32_t length) const {
+    const uint8_t* begin = borrowable_.data();
+    return begin != nullptr && data >= begin && length <= borrowable_.size() &&
+           size_t(data - begin) <= borrowable_.size() - length;
   }
 
   DBResult Row(uint8_t state) {
@@ -265,6 +277,7 @@ class Importer {
   };
   DSBASE& t_;
   PacketImport& imp_;
+  std::span<const uint8_t> borrowable_;
   char name_[kParamNameBufferSize] = {};
   std::vector<uint8_t> value_;
   std::vector<uint8_t> record_;
@@ -299,13 +312,29 @@ DBResult Finish(DSBASE& table) {
   return table.RebuildIndexes();
 }
 
-DBResult FirstPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPacket) {
+// The part of `packet` whose BLOB values the table may borrow: all of a binary packet whose
+// bytes `holder` keeps alive (then held by the blob store), none otherwise.
+DBResult Borrowable(DSBASE& table, const PacketImport& imp, std::span<const uint8_t> packet,
+                    const std::shared_ptr<const ByteArray>& holder,
+                    std::span<const uint8_t>* borrowable) {
+  *borrowable = {};
+  if (holder == nullptr || imp.xml || !table.HasBlobStore()) return DBERR_NONE;
+  if (DBResult st = table.Blobs().HoldBuffer(holder)) return st;
+  *borrowable = packet;
+  return DBERR_NONE;
+}
+
+DBResult FirstPacket(DSBASE& table, std::span<const uint8_t> packet,
+                     const std::shared_ptr<const ByteArray>& holder, bool lastPacket) {
   auto imp = std::make_unique<PacketImport>();
   uint32_t mode = kStreamBinary;
   if (DBResult st = OpenPacketByContent(packet, &imp->reader, &mode)) return st;
   imp->xml = mode != kStreamBinary;
   Importer importer(table, *imp);
   if (DBResult st = importer.Metadata()) return st;
+  std::span<const uint8_t> borrowable;
+  if (DBResult st = Borrowable(table, *imp, packet, holder, &borrowable)) return st;
+  importer.BorrowFrom(borrowable);
   if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table))) return st;
   if (DBResult st = Finish(table)) return st;
   table.SetProp(dspropSTREAMMODE, mode);
@@ -313,7 +342,8 @@ DBResult FirstPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPa
   return DBERR_NONE;
 }
 
-DBResult FollowUpPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPacket) {
+DBResult FollowUpPacket(DSBASE& table, std::span<const uint8_t> packet,
+                        const std::shared_ptr<const ByteArray>& holder, bool lastPacket) {
   auto* imp = static_cast<PacketImport*>(table.PendingImport());
   if (imp == nullptr) return DBERR_CANNOTAPPEND;
   if (packet.empty()) {  // no more packets: the data is complete
@@ -321,7 +351,10 @@ DBResult FollowUpPacket(DSBASE& table, std::span<const uint8_t> packet, bool las
     return DBERR_NONE;
   }
   if (DBResult st = imp->reader->ContinuePacket(packet)) return st;
+  std::span<const uint8_t> borrowable;
+  if (DBResult st = Borrowable(table, *imp, packet, holder, &borrowable)) return st;
   Importer importer(table, *imp);
+  importer.BorrowFrom(borrowable);
   if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table))) return st;
   if (DBResult st = Finish(table)) return st;
   if (lastPacket) table.SetPendingImport(nullptr);
@@ -330,7 +363,10 @@ DBResult FollowUpPacket(DSBASE& table, std::span<const uint8_t> packet, bool las
 
 }  // namespace
 
-DBResult ImportPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPacket) {
+namespace {
+
+DBResult Import(DSBASE& table, std::span<const uint8_t> packet,
+                const std::shared_ptr<const ByteArray>& holder, bool lastPacket) {
   platform::LockScope guard(table.Lock());
   const bool first = !table.Created();
   if (first && packet.empty()) return DBERR_NA;
@@ -338,7 +374,8 @@ DBResult ImportPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastP
   const SavedProps saved(table);
   DBResult st;
   try {
-    st = first ? FirstPacket(table, packet, lastPacket) : FollowUpPacket(table, packet, lastPacket);
+    st = first ? FirstPacket(table, packet, holder, lastPacket)
+               : FollowUpPacket(table, packet, holder, lastPacket);
   } catch (const std::bad_alloc&) {
     st = DBERR_NOMEMORY;
   } catch (const std::length_error&) {
@@ -349,7 +386,19 @@ DBResult ImportPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastP
     table.ResetTable();
     saved.Restore(table);
   }
+  if (table.HasBlobStore()) table.Blobs().ReleaseIdleBuffers();
   return st;
+}
+
+}  // namespace
+
+DBResult ImportPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPacket) {
+  return Import(table, packet, nullptr, lastPacket);
+}
+
+DBResult ImportPacket(DSBASE& table, std::shared_ptr<const ByteArray> packet, bool lastPacket) {
+  if (packet == nullptr) return Import(table, {}, nullptr, lastPacket);
+  return Import(table, packet->bytes(), packet, lastPacket);
 }
 
 }  // namespace dspacket

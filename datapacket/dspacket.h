@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "datapacket/bytearray.h"
@@ -27,6 +28,12 @@ dsengine::DBResult ExportPacket(dsengine::DSBASE& table, ByteArray* packet);
 // first packet was its last). On failure the table is left without definition, ready for
 // another first packet. Statuses: 10756 (no bytes), 16389, 16387, 10038, 10000, 9986, 9473.
 dsengine::DBResult ImportPacket(dsengine::DSBASE& table, std::span<const uint8_t> packet,
+                                bool lastPacket = true);
+// As above for a packet the table may keep: the BLOB values of a binary packet are not copied
+// but borrowed where they lie, and the table's blob store holds `packet` for as long as any
+// entry borrows from it (an XML packet, or one without BLOB values, is not held). A load then
+// touches no fresh memory for the BLOB bytes. The bytes must not change while held.
+dsengine::DBResult ImportPacket(dsengine::DSBASE& table, std::shared_ptr<const ByteArray> packet,
                                 bool lastPacket = true);
 
 }  // namespace dspacket

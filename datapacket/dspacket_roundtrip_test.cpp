@@ -21,7 +21,8 @@ class History {
   // `xmlSafe`: no modification blanks a BLOB. (The XML form writes nothing for a null and
   // for an unchanged BLOB alike, and reads a missing BLOB of a modified version as unchanged,
   // so a BLOB blanked by a modification comes back as the replaced version's.)
-  History(uint32_t seed, bool xmlSafe) : rng_(seed), xmlSafe_(xmlSafe), t_(MakeLyricsTable()) {}
+  History(uint32_t seed, bool xmlSafe, std::unique_ptr<DSBASE> table = MakeLyricsTable())
+      : rng_(seed), xmlSafe_(xmlSafe), t_(std::move(table)) {}
 
   DSBASE& Run(int steps) {
     for (int i = 0; i < steps; ++i) {
@@ -163,6 +164,66 @@ TEST(TableRoundTrip, RandomHistoriesLoadAndSaveToTheSameBytes) {
     auto again = Import(second.bytes());
     ExpectSameTable(t, *again);
     EXPECT_EQ(Hex(Export(*again).bytes()), Hex(second.bytes()));
+  }
+}
+
+// A load that borrows its BLOB values from the packet behaves, under further edits and undo,
+// exactly as one that copies them; the packet's bytes are never written to, and the table lets
+// go of them with its last borrowing entry.
+TEST(TableRoundTrip, BorrowedLoadsBehaveAsCopiedOnes) {
+  for (uint32_t seed = 200; seed <= 230; ++seed) {
+    SCOPED_TRACE(seed);
+    History h(seed, false);
+    auto packet = std::make_shared<ByteArray>(Export(h.Run(int(seed % 6) * 10 + 10)));
+    const std::string original = Hex(packet->bytes());
+    std::weak_ptr<ByteArray> watch = packet;
+    auto borrowing = std::make_unique<DSBASE>();
+    ASSERT_EQ(ImportPacket(*borrowing, std::shared_ptr<const ByteArray>(packet)), 0);
+    auto copying = Import(packet->bytes());
+    const bool anyBlob = borrowing->Blobs().HeldBufferCount() != 0;
+    packet.reset();
+    EXPECT_EQ(watch.expired(), !anyBlob);
+
+    History borrowed(seed * 7, false, std::move(borrowing));
+    History copied(seed * 7, false, std::move(copying));
+    DSBASE& b = borrowed.Run(25);
+    DSBASE& c = copied.Run(25);
+    ExpectSameTable(c, b);
+    EXPECT_EQ(Hex(Export(b).bytes()), Hex(Export(c).bytes()));
+    if (auto held = watch.lock()) {
+      EXPECT_EQ(Hex(held->bytes()), original);
+    }
+  }
+}
+
+TEST(TableRoundTrip, OnlyBinaryPacketsWithBlobValuesAreHeld) {
+  auto t = MakeLyricsTable();
+  AddLyric(*t, "A", "1", "words");
+  AddLyric(*t, "B", "2");
+  auto binary = std::make_shared<ByteArray>(Export(*t));
+  ASSERT_EQ(t->SetProp(dsengine::dspropSTREAMMODE, 5), 0);
+  auto xml = std::make_shared<ByteArray>(Export(*t));
+  auto noBlobs = MakeLyricsTable();
+  AddLyric(*noBlobs, "C", "3");
+  auto plain = std::make_shared<ByteArray>(Export(*noBlobs));
+  auto truncated = std::make_shared<ByteArray>(ByteArray::CopyOf(binary->data(), binary->size() - 3));
+
+  struct Case {
+    std::shared_ptr<ByteArray> packet;
+    bool held;
+    dsengine::DBResult status;
+  };
+  std::vector<Case> cases;  // each case owns the only reference to its packet
+  cases.push_back({std::move(binary), true, 0});
+  cases.push_back({std::move(xml), false, 0});
+  cases.push_back({std::move(plain), false, 0});
+  cases.push_back({std::move(truncated), false, dsengine::DBERR_DATAPACKETMISMATCH});
+  for (Case& c : cases) {
+    std::weak_ptr<ByteArray> watch = c.packet;
+    DSBASE loaded;
+    EXPECT_EQ(ImportPacket(loaded, std::shared_ptr<const ByteArray>(c.packet)), c.status);
+    c.packet.reset();
+    EXPECT_EQ(!watch.expired(), c.held);
   }
 }
 

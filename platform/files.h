@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,27 @@ std::string TempPath();
 // A new GUID in registry form, "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" (CoCreateGuid).
 std::string NewGuidString();
 
-// Reads a whole file. False when it cannot be opened or read; `reason` (when given) then gets
-// the system's text for the cause.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data,
-                   std::string* reason = nullptr);
+// Reads a whole file straight into memory the caller provides: `buffer(size)` is called once,
+// for a file of size > 0, and returns where its `size` bytes go (nullptr, or a std::bad_alloc
+// thrown, fails the read as out of memory). False when the file cannot be opened or read, or
+// ends before the size it had when opened; `reason` (when given) then gets the system's text.
+bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(size_t)>& buffer,
+                       std::string* reason = nullptr);
+
+// Reads a whole file into `data` (left empty on failure), as ReadWholeFileInto.
+inline bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data,
+                          std::string* reason = nullptr) {
+  data.clear();
+  const bool ok = ReadWholeFileInto(
+      path,
+      [&data](size_t size) {
+        data.resize(size);
+        return data.data();
+      },
+      reason);
+  if (!ok) data.clear();
+  return ok;
+}
 
 // Writes `size` bytes to a temporary file in the same directory, flushes it to disk and
 // renames it over `path`, so a failure leaves the previous file intact. False on failure;

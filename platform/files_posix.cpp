@@ -87,31 +87,33 @@ std::string NewGuidString() {
   return text;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string* reason) {
-  data.clear();
+bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(size_t)>& buffer,
+                       std::string* reason) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Failed(errno, reason);
   struct stat st;
   int error = 0;
   if (fstat(fd, &st) != 0) error = errno;
   else if (!S_ISREG(st.st_mode)) error = EISDIR;
-  try {
-    if (!error) data.reserve(static_cast<size_t>(st.st_size));
-    uint8_t buffer[65536];
-    while (!error) {
-      ssize_t n = read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) error = errno;
-      if (n <= 0) break;
-      data.insert(data.end(), buffer, buffer + n);
+  const size_t size = error ? 0 : static_cast<size_t>(st.st_size);
+  uint8_t* data = nullptr;
+  if (size > 0) {
+    try {
+      data = buffer(size);
+    } catch (const std::bad_alloc&) {
+      data = nullptr;
     }
-  } catch (const std::bad_alloc&) {
-    error = ENOMEM;
+    if (data == nullptr) error = ENOMEM;
+  }
+  for (size_t done = 0; !error && done < size;) {
+    ssize_t n = read(fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    else if (n == 0) error = EIO;  // the file became shorter while it was read
+    else done += static_cast<size_t>(n);
   }
   close(fd);
-  if (!error) return true;
-  data.clear();
-  return Failed(error, reason);
+  return error ? Failed(error, reason) : true;
 }
 
 bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,

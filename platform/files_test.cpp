@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -95,6 +96,33 @@ TEST_F(FilesTest, LargeContentRoundTrips) {
   std::vector<uint8_t> back;
   ASSERT_TRUE(ReadWholeFile(In("big"), back));
   EXPECT_EQ(back, big);
+}
+
+TEST_F(FilesTest, ReadIntoCallerMemoryAsksOnceForTheFileSize) {
+  ASSERT_TRUE(ReplaceFileAtomically(In("f"), "lyrics", 6));
+  std::vector<size_t> asked;
+  uint8_t target[8] = {};
+  ASSERT_TRUE(ReadWholeFileInto(In("f"), [&](size_t size) {
+    asked.push_back(size);
+    return target + 1;
+  }));
+  EXPECT_EQ(asked, std::vector<size_t>{6});
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(target), 8), std::string("\0lyrics\0", 8));
+
+  ASSERT_TRUE(ReplaceFileAtomically(In("empty"), "", 0));
+  EXPECT_TRUE(ReadWholeFileInto(In("empty"), [&](size_t size) {
+    asked.push_back(size);
+    return target;
+  }));
+  EXPECT_EQ(asked.size(), 1u);  // nothing to place, nothing asked
+
+  std::string reason;
+  EXPECT_FALSE(ReadWholeFileInto(In("f"), [](size_t) -> uint8_t* { return nullptr; }, &reason));
+  EXPECT_FALSE(reason.empty());
+  reason.clear();
+  EXPECT_FALSE(ReadWholeFileInto(
+      In("f"), [](size_t) -> uint8_t* { throw std::bad_alloc(); }, &reason));
+  EXPECT_FALSE(reason.empty());
 }
 
 TEST_F(FilesTest, FailedReplaceLeavesTheOldStateAndNoTemporary) {

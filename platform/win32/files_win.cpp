@@ -91,27 +91,28 @@ std::string NewGuidString() {
   return text;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string* reason) {
-  data.clear();
+bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(size_t)>& buffer,
+                       std::string* reason) {
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file.Valid()) return Failed(GetLastError(), reason);
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.Get(), &size)) return Failed(GetLastError(), reason);
+  const size_t total = static_cast<size_t>(size.QuadPart);
+  if (total == 0) return true;
+  uint8_t* data = nullptr;
   try {
-    data.resize(static_cast<size_t>(size.QuadPart));
-  } catch (const std::exception&) {
-    return Failed(ERROR_NOT_ENOUGH_MEMORY, reason);
+    data = buffer(total);
+  } catch (const std::bad_alloc&) {
+    data = nullptr;
   }
-  size_t done = 0;
-  while (done < data.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 30));
+  if (data == nullptr) return Failed(ERROR_NOT_ENOUGH_MEMORY, reason);
+  for (size_t done = 0; done < total;) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(total - done, 1u << 30));
     DWORD got = 0;
-    if (!ReadFile(file.Get(), data.data() + done, chunk, &got, nullptr) || got == 0) {
-      DWORD error = got == 0 ? ERROR_HANDLE_EOF : GetLastError();
-      data.clear();
-      return Failed(error, reason);
-    }
+    if (!ReadFile(file.Get(), data + done, chunk, &got, nullptr))
+      return Failed(GetLastError(), reason);
+    if (got == 0) return Failed(ERROR_HANDLE_EOF, reason);  // the file became shorter
     done += got;
   }
   return true;
