@@ -83,6 +83,108 @@ DBResult DSIDXFILT::DropFilter(uint32_t handle) {
   return Build(source);
 }
 
+bool DSIDXFILT::RemembersKeyOrder() const {
+  const KeyOrder& k = keyOrder_;
+  const DSBASE& table = Table();
+  return k.valid && SameKeys(k.keys, Descriptor()) && k.locale == table.Locale() &&
+         k.recordLimit == table.NextRecordNumber() && k.rankOf.size() == k.recordLimit;
+}
+
+DBResult DSIDXFILT::Build(const DSIDX* source) {
+  // The base build takes every indexable record in record-number order and sorts them when
+  // there is no source (or no keys to order a source by); only then can the key order help.
+  const bool fromAll = source == nullptr || !HasKeys();
+  bool remembered = fromAll && HasKeys() && RemembersKeyOrder();
+  if (remembered && filters_.empty()) {
+    DBResult st = DBERR_NONE;
+    if (RestoreKeyOrder(&st)) return st;
+    remembered = false;  // other records than remembered: sort them and remember anew
+  }
+  if (remembered)
+    sortMode_ = SortMode::kByRank;
+  else if (fromAll && filters_.empty())
+    sortMode_ = SortMode::kRecordKeyOrder;
+  else
+    sortMode_ = SortMode::kKeys;
+  const DBResult st = DSIDX::Build(source);
+  if (st != DBERR_NONE && sortMode_ == SortMode::kRecordKeyOrder) keyOrder_.valid = false;
+  sortMode_ = SortMode::kKeys;
+  return st;
+}
+
+void DSIDXFILT::SortAppended() {
+  KeyOrder& k = keyOrder_;
+  switch (sortMode_) {
+    case SortMode::kByRank: {
+      bool ranked = true;  // every record was in the remembered view
+      for (uint32_t p = 1; p <= Count() && ranked; ++p)
+        ranked = RecordAt(p) < k.rankOf.size() && k.rankOf[RecordAt(p)] != 0;
+      if (ranked) return SortPositionsByRank(k.rankOf);
+      k.valid = false;
+      SortPositions();
+      return;
+    }
+    case SortMode::kRecordKeyOrder:
+      k.valid = false;
+      if (!SortPositions(&k.rankOf)) return;
+      try {
+        k.order.assign(Positions() + 1, Positions() + 1 + Count());
+      } catch (const std::bad_alloc&) {
+        return;
+      }
+      k.keys = Descriptor();
+      k.locale = Table().Locale();
+      k.recordLimit = Table().NextRecordNumber();
+      k.valid = k.rankOf.size() == k.recordLimit;
+      return;
+    case SortMode::kKeys:
+      SortPositions();
+      return;
+  }
+}
+
+// The remembered order is what a build from all records gives when the table holds the same
+// records with the same keys: the same records in record-number order, sorted by the same
+// comparisons.
+bool DSIDXFILT::RestoreKeyOrder(DBResult* status) {
+  const DSBASE& table = Table();
+  const KeyOrder& k = keyOrder_;
+  uint32_t indexable = 0;
+  for (uint32_t rec = 1; rec < table.NextRecordNumber(); ++rec) {
+    if (!table.Indexable(rec)) continue;
+    if (rec >= k.rankOf.size() || k.rankOf[rec] == 0) return false;
+    ++indexable;
+  }
+  if (indexable != k.order.size()) return false;
+  Empty();
+  Touch();
+  SetInsertHint(0);
+  if (DBResult st = Reserve(indexable)) {
+    *status = st;
+    return true;
+  }
+  for (int32_t rec : k.order) Append(uint32_t(rec));
+  *status = DBERR_NONE;
+  return true;
+}
+
+// Every table change reaches the index through these: the remembered order is no longer that
+// of the table.
+DBResult DSIDXFILT::InsertRecord(uint32_t rec) {
+  keyOrder_.valid = false;
+  return DSIDX::InsertRecord(rec);
+}
+
+DBResult DSIDXFILT::RemoveRecord(uint32_t rec) {
+  keyOrder_.valid = false;
+  return DSIDX::RemoveRecord(rec);
+}
+
+DBResult DSIDXFILT::ReplaceRecord(uint32_t oldRec, uint32_t newRec) {
+  keyOrder_.valid = false;
+  return DSIDX::ReplaceRecord(oldRec, newRec);
+}
+
 DBResult MakeFilteredIndex(DSBASE& table, const IndexDescriptor& keys,
                            std::unique_ptr<DSFilteredIndex>* made) {
   if (made == nullptr) return DBERR_INVALIDPARAM;

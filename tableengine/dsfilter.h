@@ -3,6 +3,13 @@
 // MakeFilteredIndex that cursors use for their first filter; registered with the table, so every
 // later insert, modify and delete by any cursor is checked against the filters (Accepts).
 // All calls run inside the table's lock; the index and its programs are not shared otherwise.
+//
+// While the filter list is empty the index holds every indexable record in key order. The last
+// such view built from all records is remembered with each record's key rank, as long as the
+// table does not change (every change reaches a registered index through Insert/Remove/
+// ReplaceRecord, which forget it): a later rebuild then sorts the passing records by rank (the
+// same comparison results as by key, so the same order, equal keys included), and a rebuild
+// back to the complete view takes the remembered order.
 #pragma once
 
 #include <cstdint>
@@ -33,12 +40,36 @@ class DSIDXFILT : public DSFilteredIndex {
   // A record belongs to the view when every filter passes it (the first failing one stops).
   bool Accepts(uint32_t rec) override;
   bool TestsRecords() const override { return !filters_.empty(); }
+  DBResult Build(const DSIDX* source) override;
+  DBResult InsertRecord(uint32_t rec) override;
+  DBResult RemoveRecord(uint32_t rec) override;
+  DBResult ReplaceRecord(uint32_t oldRec, uint32_t newRec) override;
   // First sizing of the position array: live + 10 up to 500 live records, else live / 5 + 10.
   uint32_t InitialCapacity(uint32_t liveCount) const override;
 
   size_t FilterCount() const { return filters_.size(); }
+  // True while a remembered complete view is current (builds then use it).
+  bool RemembersKeyOrder() const;
+
+ protected:
+  void SortAppended() override;
 
  private:
+  // The complete view as the last build from all records made it, and the key rank of each of
+  // its records (equal exactly for keys that compare equal).
+  struct KeyOrder {
+    bool valid = false;
+    IndexDescriptor keys{};        // the descriptor it was sorted under
+    uint32_t locale = 0;           // the table's locale then
+    uint32_t recordLimit = 0;      // the table's next record number then
+    std::vector<int32_t> order;    // the view's records in order
+    std::vector<uint32_t> rankOf;  // by record number; 0 for records not in the view
+  };
+  enum class SortMode : uint8_t { kKeys, kRecordKeyOrder, kByRank };
+  // Refills the complete view from the remembered order when the table's indexable records
+  // are exactly the remembered ones. False (index untouched) otherwise.
+  bool RestoreKeyOrder(DBResult* status);
+
   struct Filter {
     uint32_t handle;
     std::vector<uint8_t> expression;  // the canonical expression as added
@@ -68,6 +99,8 @@ class DSIDXFILT : public DSFilteredIndex {
   };
 
   std::vector<Filter> filters_;
+  KeyOrder keyOrder_;
+  SortMode sortMode_ = SortMode::kKeys;
   bool hasList_ = false;
   uint32_t nextHandle_ = 1;
   TableBlobs blobs_;

@@ -197,25 +197,42 @@ uint32_t DSIDX::UpperBound(uint32_t rec) const {
   return lo;
 }
 
-void DSIDX::SortPositions() {
+bool DSIDX::SortPositions(std::vector<uint32_t>* rankOf) {
   foundRec_ = 0;
   mapValid_ = false;
-  if (count_ <= 1) return;
-  {
-    RecordSortKeys keys;
-    if (keys.Build(table_, keys_, desc_.fieldCount, pos_.data(), count_)) {
-      RecordSortKeys::Entry* e = keys.Entries();
-      SortIndexEntries(e, count_,
-                       [&keys](const RecordSortKeys::Entry& a, const RecordSortKeys::Entry& b) {
-                         return keys.Less(a, b);
-                       });
-      for (uint32_t p = 1; p <= count_; ++p) pos_[p] = e[p].rec;
-      return;
+  RecordSortKeys keys;
+  if (keys.Build(table_, keys_, desc_.fieldCount, pos_.data(), count_)) {
+    RecordSortKeys::Entry* e = keys.Entries();
+    SortIndexEntries(e, count_,
+                     [&keys](const RecordSortKeys::Entry& a, const RecordSortKeys::Entry& b) {
+                       return keys.Less(a, b);
+                     });
+    for (uint32_t p = 1; p <= count_; ++p) pos_[p] = e[p].rec;
+    if (rankOf == nullptr) return false;
+    try {
+      rankOf->assign(table_.NextRecordNumber(), 0);
+    } catch (const std::bad_alloc&) {
+      return false;
     }
+    // Sorted, so neighbours are either equal or in order: a new rank at every step up.
+    uint32_t rank = 0;
+    for (uint32_t p = 1; p <= count_; ++p) {
+      if (p == 1 || keys.Less(e[p - 1], e[p])) ++rank;
+      if (uint32_t(e[p].rec) < rankOf->size()) (*rankOf)[uint32_t(e[p].rec)] = rank;
+    }
+    return true;
   }
   SortIndexEntries(pos_.data(), count_, [this](int32_t a, int32_t b) {
     return CompareRecords(uint32_t(a), uint32_t(b)) < 0;
   });
+  return false;
+}
+
+void DSIDX::SortPositionsByRank(const std::vector<uint32_t>& rankOf) {
+  foundRec_ = 0;
+  mapValid_ = false;
+  const uint32_t* rank = rankOf.data();
+  SortIndexEntries(pos_.data(), count_, [rank](int32_t a, int32_t b) { return rank[a] < rank[b]; });
 }
 
 // The source's first key fields and flags are this index's, and every comparer involved is a
@@ -268,7 +285,7 @@ DBResult DSIDX::Build(const DSIDX* source) {
       if (table_.Indexable(rec)) st = take(rec);
   }
   if (st == DBERR_NONE && sortAfter) {
-    SortPositions();
+    SortAppended();
     if (IsUnique() && !NeighboursUnique()) st = DBERR_KEYVIOL;
   }
   if (st != DBERR_NONE) Empty();

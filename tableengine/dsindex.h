@@ -10,6 +10,9 @@
 //   InitialCapacity(live)   positions allocated by the first build (default: live + 10).
 //   Build(source)           fills the index; derived kinds may wrap it (e.g. to skip the
 //                           source when their rule differs).
+//   SortAppended()          sorts what a build from all records appended (default:
+//                           SortPositions); a kind that knows a current key order of the
+//                           records may answer the sort's comparisons from it instead.
 //   InsertRecord / RemoveRecord / ReplaceRecord
 //                           the maintenance calls DSBASE makes for every table change; virtual so
 //                           a kind can opt out (DSIDXCHG) or add work.
@@ -171,8 +174,16 @@ class DSIDX {
   // Position after the last record whose key is <= rec's key (binary search).
   uint32_t UpperBound(uint32_t rec) const;
   // Sorts positions 1 .. count (SortIndexEntries, dssort.h), comparing byte keys of the records
-  // where every key field has them, else the records themselves.
-  void SortPositions();
+  // where every key field has them, else the records themselves. With `rankOf`, and when byte
+  // keys were used, also fills rankOf[rec] for every record of the index with its key rank
+  // (1 for the smallest key; equal ranks exactly for keys that compare equal; 0 for records
+  // not in the index; sized to the table's next record number) and returns true.
+  bool SortPositions(std::vector<uint32_t>* rankOf = nullptr);
+  // Sorts positions 1 .. count with the same sort, comparing rankOf[rec] instead of keys: the
+  // same comparison results, so the same order, as SortPositions when the ranks are current.
+  // REQUIRES: every record of the index is below rankOf.size().
+  void SortPositionsByRank(const std::vector<uint32_t>& rankOf);
+  virtual void SortAppended() { SortPositions(); }
 
  private:
   bool NeighboursUnique() const;
