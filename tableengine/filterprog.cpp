@@ -856,16 +856,14 @@ bool FilterProgram::Evaluate(const FilterRecordSource& record, FilterBlobSource*
   Impl& m = *impl_;
   if (m.root < 0) return false;
   // The search box's shape, «field like 'constant'» alone: its one instruction's result is the
-  // match, null (so failing) when the field is null.
+  // match, null (so failing) when the field is null. The pattern reads the field's bytes as far
+  // as its shape needs (a prefix pattern only its first bytes).
   if (m.code.size() == 1 && m.code[0].op == Op::kLikeString && m.code[0].patternIsConstant) {
     const Slot& field = m.slots[m.code[0].a];
     if (field.where == Slot::kRecord) {
       if (record.NullFlag(field.fieldNumber) != 0) return false;
       const uint8_t* p = record.Value(field.fieldNumber);
-      const void* nul = std::memchr(p, 0, field.length);
-      const size_t n =
-          nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - p) : field.length;
-      return m.code[0].pattern.Match(reinterpret_cast<const char*>(p), n);
+      return m.code[0].pattern.MatchField(reinterpret_cast<const char*>(p), field.length);
     }
   }
   m.record = nullptr;

@@ -14,7 +14,9 @@
 // several "%" linear in practice.
 #include "tableengine/likematch.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "platform/collation.h"
 
@@ -86,6 +88,23 @@ void LikePattern::Compile(std::string_view pattern, bool caseInsensitive, uint32
   // A pattern that ends in "%" (possibly followed by "_" only) leaves its slack to that "%".
   if (!afterPercent) steps_.insert(steps_.begin() + lastFind, Step{kEndCheck});
   steps_.push_back(Step{kSuccess});
+  shape_ = ChooseShape();
+  std::fill(std::begin(stopsScan_), std::end(stopsScan_), false);
+  if (shape_ == kLeadingFind) {
+    const Step& find = steps_[0];
+    stopsScan_[0] = true;
+    for (char c : {find.c, find.upper, find.lower}) stopsScan_[static_cast<uint8_t>(c)] = true;
+  }
+}
+
+LikePattern::Shape LikePattern::ChooseShape() const {
+  bool anchored = true, leadingFind = steps_.size() > 1 && steps_[0].kind == kFind;
+  for (size_t s = 0; s < steps_.size(); ++s) {
+    const StepKind kind = steps_[s].kind;
+    if (kind == kFind || kind == kEndCheck) anchored = false;
+    if (s > 0 && (kind == kFind || kind == kEndCheck)) leadingFind = false;
+  }
+  return anchored ? kAnchored : leadingFind ? kLeadingFind : kGeneral;
 }
 
 bool LikePattern::CompareRun(const Step& step, const char* text) const {
@@ -158,6 +177,38 @@ LikePattern::Outcome LikePattern::Run(size_t s, const char* text, size_t length,
 bool LikePattern::Match(const char* text, size_t length) const {
   if (steps_.empty() || length < fixedLength_) return false;
   return Run(0, text, length, 0, length - fixedLength_) == kMatched;
+}
+
+bool LikePattern::MatchField(const char* field, size_t capacity) const {
+  if (steps_.empty()) return false;
+  switch (shape_) {
+    case kAnchored:
+      // The steps consume exactly the fixed length from the start; a longer text matches
+      // exactly when its first fixed-length characters do.
+      if (capacity < fixedLength_ || std::memchr(field, 0, fixedLength_) != nullptr) return false;
+      return Run(0, field, fixedLength_, 0, 0) == kMatched;
+    case kLeadingFind:
+      return MatchLeadingFind(field, capacity);
+    case kGeneral:
+      break;
+  }
+  const void* nul = std::memchr(field, 0, capacity);
+  return Match(field, nul ? static_cast<size_t>(static_cast<const char*>(nul) - field) : capacity);
+}
+
+// «%c» then compare and skip steps over the fixed length - 1 characters after c: the text
+// matches when some occurrence of c that leaves room for them is followed by them. Match tries
+// the occurrences from the earliest; so does this scan, which stops at the text's end.
+bool LikePattern::MatchLeadingFind(const char* field, size_t capacity) const {
+  const size_t rest = fixedLength_ - 1;
+  for (size_t i = 0; i < capacity; ++i) {
+    if (!stopsScan_[static_cast<uint8_t>(field[i])]) continue;
+    if (field[i] == 0) return false;  // the end of the text
+    // Too little text left after this occurrence means too little after every later one.
+    if (rest > capacity - i - 1 || std::memchr(field + i + 1, 0, rest) != nullptr) return false;
+    if (Run(1, field, i + 1 + rest, i + 1, 0) == kMatched) return true;
+  }
+  return false;
 }
 
 bool LikeMatch(std::string_view pattern, std::string_view text, bool caseInsensitive,

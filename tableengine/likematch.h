@@ -42,6 +42,19 @@ class LikePattern {
                bool byteClasses = true);
   // True when `text` matches the compiled pattern.
   bool Match(const char* text, size_t length) const;
+  // The same for the text held in a field of `capacity` bytes, ended by the first NUL or by the
+  // field's end: Match(field, strnlen(field, capacity)). Patterns of the shapes «run_%» (no
+  // "%" before the last) and «%c_run%» (one leading "%") read only the bytes they need: the
+  // first fixed-length bytes, or the bytes up to the match, without measuring the text first.
+  bool MatchField(const char* field, size_t capacity) const;
+
+  // How MatchField reads a field, chosen when compiling.
+  enum Shape : uint8_t {
+    kGeneral,      // measure the text, then Match
+    kAnchored,     // no find step and no end check: only the first fixed-length bytes count
+    kLeadingFind,  // a find first, then only compare and skip steps: one scan of the text
+  };
+  Shape FieldShape() const { return shape_; }
 
   size_t FixedLength() const { return fixedLength_; }
   const std::vector<Step>& Steps() const { return steps_; }
@@ -52,9 +65,14 @@ class LikePattern {
   bool CompareRun(const Step& step, const char* text) const;
   bool IsFindChar(const Step& step, char c) const;
 
+  Shape ChooseShape() const;
+  bool MatchLeadingFind(const char* field, size_t capacity) const;
+
   std::vector<Step> steps_;
-  std::string runs_;      // the characters of all compare runs
-  bool classes_ = false;  // byteClass_ holds the platform's ignore-case byte classes
+  Shape shape_ = kGeneral;
+  bool stopsScan_[256] = {};  // kLeadingFind: the NUL and the find character's case forms
+  std::string runs_;          // the characters of all compare runs
+  bool classes_ = false;      // byteClass_ holds the platform's ignore-case byte classes
   uint8_t byteClass_[256] = {};
   size_t fixedLength_ = 0;
   bool caseInsensitive_ = false;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -147,6 +149,54 @@ TEST(LikePattern, LongTextsWithManyPercentsStayFast) {
   EXPECT_TRUE(Cs("%a%a%a%a%b", text.c_str()));
   EXPECT_FALSE(Cs("%a%a%a%a%c", text.c_str()));
   EXPECT_FALSE(Cs("%aab%a", text.c_str()));
+}
+
+// A field's text ends at its first NUL or at the field's end. MatchField must answer exactly as
+// Match over that text for every shape of pattern, also with bytes after the NUL that would
+// match, and must not read past the field (each field is its own allocation of exactly its
+// capacity, which the sanitizers check).
+TEST(LikePattern, MatchFieldAnswersAsMatchOverTheTextBeforeTheFirstNul) {
+  const std::string patternChars("abAB\xE9\xC9%%%__\\\0", 13);
+  const std::string fieldChars("abAB\xE9\xC9%_\\\0\0", 11);
+  std::mt19937 rng(1209);
+  int shapes[3] = {};
+  LikePattern compiled;
+  for (int round = 0; round < 6000; ++round) {
+    std::string pattern(rng() % 7, ' ');
+    for (char& c : pattern) c = patternChars[rng() % (round % 5 ? 12 : 13)];
+    if (round % 3 == 0) pattern = "%" + pattern + "%";  // the search box's other shape
+    const bool ci = round % 2 == 0;
+    compiled.Compile(pattern, ci, 0, round % 4 != 1);
+    ++shapes[compiled.FieldShape()];
+    for (int k = 0; k < 20; ++k) {
+      const size_t capacity = rng() % 11;
+      std::unique_ptr<char[]> field(new char[capacity]);
+      for (size_t i = 0; i < capacity; ++i)
+        field[i] = fieldChars[rng() % (k % 2 ? 9 : fieldChars.size())];
+      const size_t length = strnlen(field.get(), capacity);
+      ASSERT_EQ(compiled.MatchField(field.get(), capacity), compiled.Match(field.get(), length))
+          << "«" << pattern << "» ~ «" << std::string(field.get(), capacity) << "» ci " << ci;
+    }
+  }
+  EXPECT_GT(shapes[LikePattern::kAnchored], 500);
+  EXPECT_GT(shapes[LikePattern::kLeadingFind], 300);
+  EXPECT_GT(shapes[LikePattern::kGeneral], 500);
+}
+
+TEST(LikePattern, FieldShapes) {
+  LikePattern p;
+  for (const char* anchored : {"b%", "%", "a_c%", "ab%_", "_%", "abc\\%%"}) {
+    p.Compile(anchored, true, 0);
+    EXPECT_EQ(p.FieldShape(), LikePattern::kAnchored) << anchored;
+  }
+  for (const char* leading : {"%love%", "%l%", "%%l_ve%", "%l%%"}) {
+    p.Compile(leading, true, 0);
+    EXPECT_EQ(p.FieldShape(), LikePattern::kLeadingFind) << leading;
+  }
+  for (const char* general : {"", "abba", "%love", "%a%b%", "a%b%", "_%a%", "abc\\%"}) {
+    p.Compile(general, true, 0);
+    EXPECT_EQ(p.FieldShape(), LikePattern::kGeneral) << general;
+  }
 }
 
 }  // namespace
