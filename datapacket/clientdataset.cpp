@@ -41,13 +41,45 @@ ByteArray TClientDataSet::ExportTable(uint32_t streamMode) {
   return packet;
 }
 
+namespace {
+
+// The packet's bytes into the replacement of the table file, as the export makes them.
+class FileSink : public dspacket::PacketSink {
+ public:
+  explicit FileSink(platform::ReplacingFile& file) : file_(file) {}
+  bool Append(const uint8_t* data, size_t size) override {
+    return file_.Write(data, size, &reason);
+  }
+  bool Patch(uint64_t offset, const uint8_t* data, size_t size) override {
+    return file_.WriteAt(offset, data, size, &reason);
+  }
+  std::string reason;  // the system's text for a failed write
+
+ private:
+  platform::ReplacingFile& file_;
+};
+
+}  // namespace
+
 void TClientDataSet::SavePacketFile(const std::string& fileName, TDataPacketFormat format) {
   if (DSBase() == nullptr) return;
-  const ByteArray packet =
-      ExportTable(dspacket::StreamModeForSave(fileName, static_cast<uint32_t>(format)));
+  EndEditing();
+  Check(DSBase()->SetProp(dsengine::dspropSTREAMMODE,
+                          dspacket::StreamModeForSave(fileName, static_cast<uint32_t>(format))));
+  // The packet goes to the file as it is made (a binary one a chunk at a time), so a save
+  // needs no second copy of the table in memory; the old file stays until the new one is
+  // complete on disk.
+  auto cannotCreate = [&fileName](const std::string& reason) {
+    return EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
+  };
+  platform::ReplacingFile file(fileName);
   std::string reason;
-  if (!platform::ReplaceFileAtomically(fileName, packet.data(), packet.size(), &reason))
-    throw EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
+  if (!file.Open(&reason)) throw cannotCreate(reason);
+  FileSink sink(file);
+  const dsengine::DBResult st = dspacket::ExportPacket(*DSBase(), sink);
+  if (!sink.reason.empty()) throw cannotCreate(sink.reason);
+  Check(st);
+  if (!file.Commit(&reason)) throw cannotCreate(reason);
 }
 
 void TClientDataSet::SaveToStream(std::ostream& stream, TDataPacketFormat format) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -88,6 +89,42 @@ TEST_F(ClientDataSetFile, SaveAndLoadKeepRowsHistoryAndCounter) {
   third.LoadPacketFile(In("again.roZoreda"));
   third.SavePacketFile(In("third.roZoreda"));
   EXPECT_EQ(FileBytes(In("again.roZoreda")), FileBytes(In("third.roZoreda")));
+}
+
+// A table of several megabytes goes to the file in many pieces: the file holds the same packet
+// as the one exported whole, and a load that borrows its lyrics from the file's bytes edits,
+// saves and reloads like any other.
+TEST_F(ClientDataSetFile, LargeTableSavedInPiecesEqualsTheWholePacket) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  for (int i = 0; i < 400; ++i) {
+    cds.Append();
+    cds.FieldByName("Artist").SetAsString("Artist " + std::to_string(i % 37));
+    cds.FieldByName("Title").SetAsString("Title " + std::to_string(i));
+    cds.FieldByName("Lyric").SetAsString(std::string(8000 + i, char('a' + i % 26)));
+    cds.Post();
+  }
+  cds.SavePacketFile(In("big.roZoreda"));
+  const std::vector<uint8_t> saved = FileBytes(In("big.roZoreda"));
+  const dspacket::ByteArray whole = cds.ExportTable(0);
+  ASSERT_GT(saved.size(), size_t(3) << 20);
+  EXPECT_TRUE(std::equal(saved.begin(), saved.end(), whole.data(), whole.data() + whole.size()) &&
+              saved.size() == whole.size());
+
+  TClientDataSet back("cdsMain");
+  back.LoadPacketFile(In("big.roZoreda"));
+  back.Last();
+  EXPECT_EQ(back.FieldByName("Lyric").AsString(), std::string(8399, char('a' + 399 % 26)));
+  back.Edit();
+  back.FieldByName("Lyric").SetAsString("short now");
+  back.Post();
+  back.SavePacketFile(In("big.roZoreda"));  // over the file the lyrics were read from
+  TClientDataSet third("cdsMain");
+  third.LoadPacketFile(In("big.roZoreda"));
+  third.Last();
+  EXPECT_EQ(third.FieldByName("Lyric").AsString(), "short now");
+  third.Prior();
+  EXPECT_EQ(third.FieldByName("Lyric").AsString(), std::string(8398, char('a' + 398 % 26)));
 }
 
 TEST_F(ClientDataSetFile, XmlExtensionInAnyCaseWritesXmlAndLoadIgnoresTheName) {

@@ -138,15 +138,20 @@ class Exporter {
   std::vector<uint8_t> record_;
 };
 
-}  // namespace
+// The bytes a streaming binary export buffers before it sends them on: large enough that the
+// sink is called rarely, small enough to stay in the processor's caches.
+constexpr size_t kStreamChunk = size_t(1) << 20;
 
-DBResult ExportPacket(DSBASE& table, ByteArray* packet) {
-  if (packet == nullptr) return DBERR_INVALIDPARAM;
-  packet->Clear();
+// The export into `packet`, or with a sink, into the sink (binary packets a chunk at a time,
+// XML packets whole at the end).
+DBResult Export(DSBASE& table, PacketSink* sink, ByteArray* packet) {
   platform::LockScope guard(table.Lock());
   if (!table.Created() || table.FieldCount() == 0) return DBERR_DATAPACKETMISMATCH;
   std::unique_ptr<TDATAPACKET_WRITE> writer = MakePacketWriter(table.StreamMode());
   if (writer == nullptr) return DBERR_NOMEMORY;
+  auto* binary = dynamic_cast<DSDATAPACKET*>(writer.get());
+  const bool streaming = sink != nullptr && binary != nullptr;
+  if (streaming) binary->StreamTo(sink, kStreamChunk);
   try {
     Exporter exporter(table, *writer);
     if (DBResult st = exporter.Run()) return st;
@@ -157,8 +162,19 @@ DBResult ExportPacket(DSBASE& table, ByteArray* packet) {
   }
   ByteArray out;
   if (DBResult st = writer->FinishPacket(&out)) return st;
-  *packet = std::move(out);
+  if (sink != nullptr && !streaming && !sink->Append(out.data(), out.size())) return DBERR_NA;
+  if (packet != nullptr) *packet = std::move(out);
   return DBERR_NONE;
 }
+
+}  // namespace
+
+DBResult ExportPacket(DSBASE& table, ByteArray* packet) {
+  if (packet == nullptr) return DBERR_INVALIDPARAM;
+  packet->Clear();
+  return Export(table, nullptr, packet);
+}
+
+DBResult ExportPacket(DSBASE& table, PacketSink& sink) { return Export(table, &sink, nullptr); }
 
 }  // namespace dspacket

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "datapacket/bytearray.h"
+#include "datapacket/packetwriter.h"
 #include "tableengine/dsbase.h"
 #include "tableengine/dsstatus.h"
 
@@ -19,6 +20,11 @@ namespace dspacket {
 // 13 UTF-8 XML). On success `packet` holds the bytes; on failure it is left empty.
 // 16389 for a table without fields, 10756 when no column is left to write, writer statuses.
 dsengine::DBResult ExportPacket(dsengine::DSBASE& table, ByteArray* packet);
+// The same packet sent into `sink` as it is made: a binary packet a chunk at a time (its
+// header patched at the end), so no copy of the whole packet is ever held; an XML packet whole
+// once it is complete. A sink that refuses bytes ends the export with 10756 (the sink knows
+// why); the bytes sent until then are no complete packet.
+dsengine::DBResult ExportPacket(dsengine::DSBASE& table, PacketSink& sink);
 
 // Defines `table` (which must not be created yet) from the packet's metadata and loads its
 // rows, parameters, change log and auto-increment counter; rebuilds every index. The format is

@@ -86,6 +86,8 @@ DBResult DSDATAPACKET::Start(uint32_t formatLevel, uint32_t columnCount, uint32_
   formatLevel_ = formatLevel;
   headerColumnCount_ = columnCount;
   rowCount_ = 0;
+  sent_ = 0;
+  sinkFailed_ = false;
   rowsBegun_ = false;
   provisional_ = kNone;
   provisionalKind_ = Provisional::kNone;
@@ -284,6 +286,7 @@ DBResult DSDATAPACKET::PrepareRows() {
 }
 
 DBResult DSDATAPACKET::AppendValue(uint32_t status, uint32_t length, const void* value) {
+  if (sinkFailed_) return DBERR_NA;
   if (state_ == State::kMetadata) {
     DBResult prepared = PrepareRows();
     if (prepared != DBERR_NONE) return prepared;
@@ -368,7 +371,12 @@ void DSDATAPACKET::CompleteRows() {
     if (level.nextItem <= level.columns.size()) return;
     level.nextItem = 0;
     if (current_ == 0) {
-      Put32(kHdrRowCount, ++rowCount_);
+      ++rowCount_;
+      if (sent_ == 0)
+        Put32(kHdrRowCount, rowCount_);
+      else
+        std::memcpy(header_ + kHdrRowCount, &rowCount_, 4);
+      if (sink_ != nullptr && buf_.size() >= chunk_) Spill();
       return;
     }
     ++level.rowsAppended;
@@ -400,9 +408,28 @@ DBResult DSDATAPACKET::FinishPacket(ByteArray* packet) {
     return DBERR_NA;
   }
   if (!rowsBegun_) SetRowDataOffset(buf_.size());
-  *packet = std::move(buf_);
   state_ = State::kFinished;
-  return DBERR_NONE;
+  if (sink_ == nullptr) {
+    *packet = std::move(buf_);
+    return DBERR_NONE;
+  }
+  const bool headerSent = sent_ != 0;
+  if (!sinkFailed_ && buf_.size() != 0) Spill();
+  if (!sinkFailed_ && headerSent && !sink_->Patch(0, header_, kHeaderSize)) sinkFailed_ = true;
+  *packet = ByteArray();
+  return sinkFailed_ ? DBERR_NA : DBERR_NONE;
+}
+
+void DSDATAPACKET::StreamTo(PacketSink* sink, size_t chunk) {
+  sink_ = sink;
+  chunk_ = chunk;
+}
+
+void DSDATAPACKET::Spill() {
+  if (sent_ == 0) std::memcpy(header_, buf_.data(), kHeaderSize);
+  if (!sink_->Append(buf_.data(), buf_.size())) sinkFailed_ = true;
+  sent_ += buf_.size();
+  buf_.SetSize(0);
 }
 
 DBResult DSDATAPACKET::BeginPacketWithColumns(uint32_t formatLevel, uint32_t columnCount,
@@ -452,7 +479,7 @@ DBResult DSDATAPACKET::RestartPacket() {
 
 DBResult DSDATAPACKET::PacketSize(size_t* size) {
   if (size == nullptr) return DBERR_INVALIDPARAM;
-  *size = buf_.size();
+  *size = static_cast<size_t>(sent_) + buf_.size();
   return DBERR_NONE;
 }
 

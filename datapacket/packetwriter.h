@@ -40,6 +40,17 @@ class TDATAPACKET_WRITE {
   virtual uint32_t TextMode() const = 0;
 };
 
+// Where a streaming packet writer sends its bytes (DSDATAPACKET::StreamTo): a file being
+// written, for instance.
+class PacketSink {
+ public:
+  virtual ~PacketSink() = default;
+  // Appends `size` bytes after those sent before. False stops the writer.
+  virtual bool Append(const uint8_t* data, size_t size) = 0;
+  // Overwrites `size` bytes sent before, from `offset` of the packet. False stops the writer.
+  virtual bool Patch(uint64_t offset, const uint8_t* data, size_t size) = 0;
+};
+
 class DSDATAPACKET final : public TDATAPACKET_WRITE {
  public:
   DSDATAPACKET() = default;
@@ -92,6 +103,12 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
   // Makes room for `bytes` more bytes at once, for callers that know the packet's size
   // (saves the growth steps of a large export). 9473 without memory.
   DBResult Reserve(size_t bytes);
+  // Streams the packets begun from now on into `sink` instead of keeping them whole: whenever
+  // `chunk` bytes or more of complete outermost rows are buffered they are sent, so a packet of
+  // any size needs a buffer of about `chunk` bytes. FinishPacket sends the rest and then the
+  // final header (a Patch at offset 0) and hands over an empty array. When the sink refuses
+  // bytes, the writer stops with 10756 (the sink knows why). nullptr: whole packets again.
+  void StreamTo(PacketSink* sink, size_t chunk);
 
  private:
   static constexpr size_t kNone = SIZE_MAX;
@@ -125,6 +142,8 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
   DBResult RegisterColumn(const DSColumnDesc& desc, size_t paramCountOffset);
   DBResult RegisterRowColumns(uint32_t columnCount, const DSColumnDesc* columns);
   DBResult Ensure(size_t bytes);
+  // Sends the buffered bytes to the sink (the header, once the first time).
+  void Spill();
   void Put16(size_t offset, uint16_t value);
   void Put32(size_t offset, uint32_t value);
   uint8_t* Tail(size_t bytes);  // REQUIRES: Ensure(bytes) succeeded
@@ -151,6 +170,13 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
   size_t provisional_ = kNone;  // a 16-bit 0 the next column or parameter overwrites
   Provisional provisionalKind_ = Provisional::kNone;
   uint32_t rowCount_ = 0;
+
+  // Streaming (StreamTo).
+  PacketSink* sink_ = nullptr;
+  size_t chunk_ = 0;
+  uint64_t sent_ = 0;                // bytes already sent; buf_ holds the ones after them
+  uint8_t header_[kHeaderSize] = {};  // the header once sent: the row count still changes
+  bool sinkFailed_ = false;
 };
 
 }  // namespace dspacket

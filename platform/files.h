@@ -50,9 +50,42 @@ inline bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data,
   return ok;
 }
 
-// Writes `size` bytes to a temporary file in the same directory, flushes it to disk and
-// renames it over `path`, so a failure leaves the previous file intact. False on failure;
-// `reason` (when given) then gets the system's text for the cause.
+// A file's new content written piece by piece: the bytes go to a temporary file in the same
+// directory ("<path>.<GUID>.tmp"); Commit flushes it to disk and renames it over `path`.
+// Until then the previous file stays as it was, and an object destroyed without a successful
+// Commit removes its temporary file. Each failing call returns false with the system's text
+// for the cause in `reason` (when given); after a failure only destruction is left.
+// One thread at a time.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(std::string path);
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  // Creates the temporary file. REQUIRES: called once, first.
+  bool Open(std::string* reason = nullptr);
+  // Appends `size` bytes.
+  bool Write(const void* data, size_t size, std::string* reason = nullptr);
+  // Overwrites bytes already written, from `offset`. REQUIRES: offset + size <= bytes written.
+  bool WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason = nullptr);
+  // Flushes the content to disk, closes and renames the temporary file over the path.
+  bool Commit(std::string* reason = nullptr);
+
+ private:
+  bool Fail(std::string* reason);
+
+  std::string path_;
+  std::string temp_;
+  intptr_t handle_ = -1;  // the open temporary file (a descriptor, or a HANDLE on Windows)
+  uint64_t written_ = 0;
+  uint64_t flushedUpTo_ = 0;  // write-back already started for the bytes before this
+  unsigned long error_ = 0;   // errno, or GetLastError on Windows
+  bool committed_ = false;
+};
+
+// Replaces `path` with `size` bytes through a ReplacingFile: a failure leaves the previous file
+// intact. False on failure; `reason` (when given) then gets the system's text for the cause.
 bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
                            std::string* reason = nullptr);
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 #include <random>
+#include <utility>
 
 #include "platform/files.h"
 
@@ -116,27 +117,91 @@ bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(siz
   return error ? Failed(error, reason) : true;
 }
 
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
-                           std::string* reason) {
-  if (DirectoryExists(path)) return Failed(EISDIR, reason);
-  const std::string temp = path + "." + NewGuidString() + ".tmp";
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return Failed(errno, reason);
-  int error = 0;
-  if (!WriteAll(fd, static_cast<const uint8_t*>(data), size) || fsync(fd) != 0) error = errno;
-  if (close(fd) != 0 && !error) error = errno;
-  if (!error && rename(temp.c_str(), path.c_str()) != 0) error = errno;
-  if (error) {
-    unlink(temp.c_str());
-    return Failed(error, reason);
+// ---- ReplacingFile ----
+
+// Written bytes are handed to the disk in steps of this size while more are written, so the
+// flush at Commit finds most of the file already on its way.
+constexpr uint64_t kWriteBehindStep = uint64_t(8) << 20;
+
+ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {}
+
+ReplacingFile::~ReplacingFile() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));
+  if (!committed_ && !temp_.empty()) unlink(temp_.c_str());
+}
+
+bool ReplacingFile::Fail(std::string* reason) { return Failed(static_cast<int>(error_), reason); }
+
+bool ReplacingFile::Open(std::string* reason) {
+  if (DirectoryExists(path_)) error_ = EISDIR;
+  if (error_) return Fail(reason);
+  temp_ = path_ + "." + NewGuidString() + ".tmp";
+  const int fd = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    error_ = errno;
+    temp_.clear();  // nothing of ours to remove
+    return Fail(reason);
   }
+  handle_ = fd;
+  return true;
+}
+
+bool ReplacingFile::Write(const void* data, size_t size, std::string* reason) {
+  if (error_ || handle_ < 0) return Fail(reason);
+  const int fd = static_cast<int>(handle_);
+  if (!WriteAll(fd, static_cast<const uint8_t*>(data), size)) {
+    error_ = errno;
+    return Fail(reason);
+  }
+  written_ += size;
+#ifdef SYNC_FILE_RANGE_WRITE
+  if (written_ - flushedUpTo_ >= kWriteBehindStep) {
+    // Start write-back of what is complete; a failure here only loses the head start.
+    sync_file_range(fd, off64_t(flushedUpTo_), off64_t(written_ - flushedUpTo_),
+                    SYNC_FILE_RANGE_WRITE);
+    flushedUpTo_ = written_;
+  }
+#endif
+  return true;
+}
+
+bool ReplacingFile::WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason) {
+  if (error_ || handle_ < 0) return Fail(reason);
+  const auto* p = static_cast<const uint8_t*>(data);
+  while (size > 0) {
+    const ssize_t n = pwrite(static_cast<int>(handle_), p, size, off_t(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error_ = n == 0 ? EIO : errno;
+      return Fail(reason);
+    }
+    p += n, offset += uint64_t(n), size -= size_t(n);
+  }
+  return true;
+}
+
+bool ReplacingFile::Commit(std::string* reason) {
+  if (error_ || handle_ < 0) return Fail(reason);
+  const int fd = static_cast<int>(handle_);
+  handle_ = -1;
+  if (fsync(fd) != 0) error_ = errno;
+  if (close(fd) != 0 && !error_) error_ = errno;
+  if (!error_ && rename(temp_.c_str(), path_.c_str()) != 0) error_ = errno;
+  if (error_) return Fail(reason);
+  committed_ = true;
   // Make the rename itself durable; a failure here no longer endangers either version.
-  int dir = open(DirectoryOf(path).c_str(), O_RDONLY | O_CLOEXEC);
+  int dir = open(DirectoryOf(path_).c_str(), O_RDONLY | O_CLOEXEC);
   if (dir >= 0) {
     fsync(dir);
     close(dir);
   }
   return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
+                           std::string* reason) {
+  ReplacingFile file(path);
+  return file.Open(reason) && file.Write(data, size, reason) && file.Commit(reason);
 }
 
 }  // namespace platform

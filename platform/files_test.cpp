@@ -125,6 +125,57 @@ TEST_F(FilesTest, ReadIntoCallerMemoryAsksOnceForTheFileSize) {
   EXPECT_FALSE(reason.empty());
 }
 
+TEST_F(FilesTest, ReplacementWrittenInPiecesAppearsOnlyAtCommit) {
+  const std::string path = In("table");
+  ASSERT_TRUE(ReplaceFileAtomically(path, "old content", 11));
+  std::vector<uint8_t> big(9 << 20);  // beyond one write-behind step
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i % 251);
+  {
+    ReplacingFile file(path);
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(file.Write("HDR:....|", 9));
+    ASSERT_TRUE(file.Write(big.data(), big.size()));
+    ASSERT_TRUE(file.WriteAt(4, "1234", 4));  // patch the head after the body
+    ASSERT_TRUE(file.Write("|end", 4));
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(ReadWholeFile(path, data));
+    EXPECT_EQ(data, Bytes("old content"));  // not replaced before the commit
+    EXPECT_EQ(Entries().size(), 2u);          // the file and the temporary one
+    ASSERT_TRUE(file.Commit());
+  }
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(ReadWholeFile(path, data));
+  std::vector<uint8_t> want = Bytes("HDR:1234|");
+  want.insert(want.end(), big.begin(), big.end());
+  for (char c : std::string("|end")) want.push_back(uint8_t(c));
+  EXPECT_TRUE(data == want);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"table"});
+}
+
+TEST_F(FilesTest, AbandonedReplacementLeavesTheOldFileAndNoTemporary) {
+  const std::string path = In("table");
+  ASSERT_TRUE(ReplaceFileAtomically(path, "old", 3));
+  {
+    ReplacingFile file(path);
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(file.Write("new, never committed", 20));
+  }
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(ReadWholeFile(path, data));
+  EXPECT_EQ(data, Bytes("old"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"table"});
+
+  std::string reason;
+  ReplacingFile nowhere(In("missing/table"));
+  EXPECT_FALSE(nowhere.Open(&reason));
+  EXPECT_FALSE(reason.empty());
+  reason.clear();
+  EXPECT_FALSE(nowhere.Write("x", 1, &reason));  // after a failure every call fails
+  EXPECT_FALSE(nowhere.Commit(&reason));
+  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(Entries(), std::vector<std::string>{"table"});
+}
+
 TEST_F(FilesTest, FailedReplaceLeavesTheOldStateAndNoTemporary) {
   ASSERT_TRUE(CreateDirectory(In("taken")));
   EXPECT_FALSE(ReplaceFileAtomically(In("taken"), "data", 4));  // a directory is in the way

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <new>
+#include <utility>
 
 #include "platform/files.h"
 
@@ -118,31 +119,96 @@ bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(siz
   return true;
 }
 
+// ---- ReplacingFile ----
+
+namespace {
+HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+constexpr intptr_t kNoHandle = -1;  // INVALID_HANDLE_VALUE's value
+}  // namespace
+
+ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {}
+
+ReplacingFile::~ReplacingFile() {
+  if (handle_ != kNoHandle) CloseHandle(AsHandle(handle_));
+  if (!committed_ && !temp_.empty()) ::DeleteFileA(temp_.c_str());
+}
+
+bool ReplacingFile::Fail(std::string* reason) {
+  return Failed(static_cast<DWORD>(error_), reason);
+}
+
+bool ReplacingFile::Open(std::string* reason) {
+  const std::string guid = NewGuidString();
+  if (guid.empty()) error_ = ERROR_GEN_FAILURE;
+  if (error_) return Fail(reason);
+  const std::string temp = path_ + "." + guid + ".tmp";
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    error_ = GetLastError();
+    return Fail(reason);
+  }
+  temp_ = temp;
+  handle_ = reinterpret_cast<intptr_t>(h);
+  return true;
+}
+
+bool ReplacingFile::Write(const void* data, size_t size, std::string* reason) {
+  if (error_ || handle_ == kNoHandle) return Fail(reason);
+  const auto* p = static_cast<const uint8_t*>(data);
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(AsHandle(handle_), p, chunk, &written, nullptr)) {
+      error_ = GetLastError();
+      return Fail(reason);
+    }
+    if (written != chunk) {
+      error_ = ERROR_WRITE_FAULT;
+      return Fail(reason);
+    }
+    p += chunk, size -= chunk, written_ += chunk;
+  }
+  return true;
+}
+
+bool ReplacingFile::WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason) {
+  if (error_ || handle_ == kNoHandle) return Fail(reason);
+  LARGE_INTEGER at{}, end{};
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  DWORD written = 0;
+  const DWORD chunk = static_cast<DWORD>(size);  // header patches: a few bytes
+  if (size > (1u << 30) || !SetFilePointerEx(AsHandle(handle_), at, nullptr, FILE_BEGIN) ||
+      !WriteFile(AsHandle(handle_), data, chunk, &written, nullptr) ||
+      !SetFilePointerEx(AsHandle(handle_), end, nullptr, FILE_END)) {
+    error_ = size > (1u << 30) ? ERROR_INVALID_PARAMETER : GetLastError();
+    return Fail(reason);
+  }
+  if (written != chunk) {
+    error_ = ERROR_WRITE_FAULT;
+    return Fail(reason);
+  }
+  return true;
+}
+
+bool ReplacingFile::Commit(std::string* reason) {
+  if (error_ || handle_ == kNoHandle) return Fail(reason);
+  HANDLE h = AsHandle(handle_);
+  handle_ = kNoHandle;
+  if (!FlushFileBuffers(h)) error_ = GetLastError();
+  if (!CloseHandle(h) && !error_) error_ = GetLastError();
+  if (!error_ && !MoveFileExA(temp_.c_str(), path_.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    error_ = GetLastError();
+  if (error_) return Fail(reason);
+  committed_ = true;
+  return true;
+}
+
 bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
                            std::string* reason) {
-  const std::string guid = NewGuidString();
-  if (guid.empty()) return Failed(ERROR_GEN_FAILURE, reason);
-  const std::string temp = path + "." + guid + ".tmp";
-  FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return Failed(GetLastError(), reason);
-  const auto* p = static_cast<const uint8_t*>(data);
-  DWORD error = 0;
-  while (!error && size > 0) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), p, chunk, &written, nullptr)) error = GetLastError();
-    else if (written != chunk) error = ERROR_WRITE_FAULT;
-    p += chunk, size -= chunk;
-  }
-  if (!error && !FlushFileBuffers(file.Get())) error = GetLastError();
-  if (!file.Close() && !error) error = GetLastError();
-  if (!error &&
-      !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    error = GetLastError();
-  if (!error) return true;
-  ::DeleteFileA(temp.c_str());
-  return Failed(error, reason);
+  ReplacingFile file(path);
+  return file.Open(reason) && file.Write(data, size, reason) && file.Commit(reason);
 }
 
 }  // namespace platform
