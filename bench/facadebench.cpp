@@ -4,6 +4,7 @@
 
 #ifdef DZ_BENCH_HAVE_FACADE
 
+#include <cstdio>
 #include <string>
 
 #include "bench/benchclock.h"
@@ -65,7 +66,8 @@ double FacadeBench::Edit(int recNo) {
   return w.Seconds();
 }
 
-double FacadeBench::Save(const std::string& file) {
+double FacadeBench::Save(const std::string& file, bool replace) {
+  if (!replace) std::remove(file.c_str());  // as the anchors write theirs: to a new file
   Stopwatch w;
   data_.SavePacketFile(file);
   return w.Seconds();

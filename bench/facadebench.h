@@ -30,8 +30,10 @@ class FacadeBench {
   double Edit(int recNo);
   int EditViewCount();
 
-  // Seconds for SavePacketFile(`file`) of the whole table.
-  double Save(const std::string& file);
+  // Seconds for SavePacketFile(`file`) of the whole table: to a new file (any old one is
+  // removed before the clock starts, as for the anchors), or with `replace` over the file
+  // left by the previous save, whose release the replacement then pays for.
+  double Save(const std::string& file, bool replace = false);
   // Seconds for LoadPacketFile(`file`) into a new TClientDataSet, open on its first record.
   // *resident gets the resident memory the loaded dataset holds when `measure`, else 0.
   static double Load(const std::string& file, bool measure, uint64_t* resident);
