@@ -65,6 +65,8 @@ class DSIDXFILT : public DSFilteredIndex {
     std::vector<int32_t> order;    // the view's records in order
     std::vector<uint32_t> rankOf;  // by record number; 0 for records not in the view
   };
+  // How SortAppended sorts during the current Build: by keys; by keys, remembering the result
+  // as the complete view; or by the remembered ranks.
   enum class SortMode : uint8_t { kKeys, kRecordKeyOrder, kByRank };
   // Refills the complete view from the remembered order when the table's indexable records
   // are exactly the remembered ones. False (index untouched) otherwise.

@@ -225,14 +225,48 @@ bool DSIDX::SortPositions(std::vector<uint32_t>* rankOf) {
   SortIndexEntries(pos_.data(), count_, [this](int32_t a, int32_t b) {
     return CompareRecords(uint32_t(a), uint32_t(b)) < 0;
   });
-  return false;
+  // Neighbours in a sorted sequence tell the ranks only when the comparison is a total order.
+  if (rankOf == nullptr || !KeysTotallyOrdered()) return false;
+  try {
+    rankOf->assign(table_.NextRecordNumber(), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  uint32_t rank = 0;
+  for (uint32_t p = 1; p <= count_; ++p) {
+    if (p == 1 || CompareRecords(RecordAt(p - 1), RecordAt(p)) != 0) ++rank;
+    if (RecordAt(p) < rankOf->size()) (*rankOf)[RecordAt(p)] = rank;
+  }
+  return true;
+}
+
+// Floating-point keys (and time stamps, compared as such) are not a total order: NaN compares
+// equal to everything.
+bool DSIDX::KeysTotallyOrdered() const {
+  for (uint32_t i = 0; i < desc_.fieldCount; ++i)
+    if (keys_[i].type == fldFLOAT || keys_[i].type == fldTIMESTAMP) return false;
+  return true;
 }
 
 void DSIDX::SortPositionsByRank(const std::vector<uint32_t>& rankOf) {
   foundRec_ = 0;
   mapValid_ = false;
-  const uint32_t* rank = rankOf.data();
-  SortIndexEntries(pos_.data(), count_, [rank](int32_t a, int32_t b) { return rank[a] < rank[b]; });
+  // Each entry carries its rank above its record number and the comparison looks at the rank
+  // alone: the sort sees the same comparison results as with rankOf[rec], without looking up.
+  std::vector<uint64_t> entries;
+  try {
+    entries.resize(size_t(count_) + 1);
+  } catch (const std::bad_alloc&) {
+    SortIndexEntries(pos_.data(), count_, [&rankOf](int32_t a, int32_t b) {
+      return rankOf[uint32_t(a)] < rankOf[uint32_t(b)];
+    });
+    return;
+  }
+  for (uint32_t p = 1; p <= count_; ++p)
+    entries[p] = uint64_t(rankOf[uint32_t(pos_[p])]) << 32 | uint32_t(pos_[p]);
+  SortIndexEntries(entries.data(), count_,
+                   [](uint64_t a, uint64_t b) { return (a >> 32) < (b >> 32); });
+  for (uint32_t p = 1; p <= count_; ++p) pos_[p] = int32_t(uint32_t(entries[p]));
 }
 
 // The source's first key fields and flags are this index's, and every comparer involved is a
@@ -245,10 +279,8 @@ bool DSIDX::SortedLike(const DSIDX& source) const {
     if (s.fields[i] != desc_.fields[i] || (s.descending[i] != 0) != (desc_.descending[i] != 0) ||
         (s.caseInsensitive[i] != 0) != (desc_.caseInsensitive[i] != 0))
       return false;
-    const uint32_t type = keys_[i].type;
-    if (type == fldFLOAT || type == fldTIMESTAMP) return false;
   }
-  return true;
+  return KeysTotallyOrdered();
 }
 
 bool DSIDX::NeighboursUnique() const {

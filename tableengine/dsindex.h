@@ -174,10 +174,11 @@ class DSIDX {
   // Position after the last record whose key is <= rec's key (binary search).
   uint32_t UpperBound(uint32_t rec) const;
   // Sorts positions 1 .. count (SortIndexEntries, dssort.h), comparing byte keys of the records
-  // where every key field has them, else the records themselves. With `rankOf`, and when byte
-  // keys were used, also fills rankOf[rec] for every record of the index with its key rank
-  // (1 for the smallest key; equal ranks exactly for keys that compare equal; 0 for records
-  // not in the index; sized to the table's next record number) and returns true.
+  // where every key field has them, else the records themselves. With `rankOf`, and when the
+  // keys are totally ordered (no floating-point key), also fills rankOf[rec] for every record of
+  // the index with its key rank (1 for the smallest key; equal ranks exactly for keys that compare
+  // equal; 0 for records not in the index; sized to the table's next record number) and returns
+  // true.
   bool SortPositions(std::vector<uint32_t>* rankOf = nullptr);
   // Sorts positions 1 .. count with the same sort, comparing rankOf[rec] instead of keys: the
   // same comparison results, so the same order, as SortPositions when the ranks are current.
@@ -187,6 +188,7 @@ class DSIDX {
 
  private:
   bool NeighboursUnique() const;
+  bool KeysTotallyOrdered() const;
   bool SortedLike(const DSIDX& source) const;
   uint32_t SearchPosition(uint32_t rec) const;
   DBResult TakeFromSource(const DSIDX& source, bool appendInOrder);

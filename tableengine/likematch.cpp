@@ -22,6 +22,16 @@
 
 namespace dsengine {
 
+namespace {
+// Whether the next `n` bytes hold a NUL; the lengths asked here are a pattern's few characters,
+// where a call to memchr costs more than the loop.
+bool HasNul(const char* p, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] == 0) return true;
+  return false;
+}
+}  // namespace
+
 void LikePattern::Compile(std::string_view pattern, bool caseInsensitive, uint32_t locale,
                           bool byteClasses) {
   steps_.clear();
@@ -185,7 +195,7 @@ bool LikePattern::MatchField(const char* field, size_t capacity) const {
     case kAnchored:
       // The steps consume exactly the fixed length from the start; a longer text matches
       // exactly when its first fixed-length characters do.
-      if (capacity < fixedLength_ || std::memchr(field, 0, fixedLength_) != nullptr) return false;
+      if (capacity < fixedLength_ || HasNul(field, fixedLength_)) return false;
       return Run(0, field, fixedLength_, 0, 0) == kMatched;
     case kLeadingFind:
       return MatchLeadingFind(field, capacity);
@@ -205,7 +215,7 @@ bool LikePattern::MatchLeadingFind(const char* field, size_t capacity) const {
     if (!stopsScan_[static_cast<uint8_t>(field[i])]) continue;
     if (field[i] == 0) return false;  // the end of the text
     // Too little text left after this occurrence means too little after every later one.
-    if (rest > capacity - i - 1 || std::memchr(field + i + 1, 0, rest) != nullptr) return false;
+    if (rest > capacity - i - 1 || HasNul(field + i + 1, rest)) return false;
     if (Run(1, field, i + 1 + rest, i + 1, 0) == kMatched) return true;
   }
   return false;
