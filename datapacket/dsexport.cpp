@@ -23,12 +23,6 @@ using namespace dsengine;
 
 namespace {
 
-int32_t BlobHandle(const uint8_t* record, const FieldDescriptor& f) {
-  int32_t h;
-  std::memcpy(&h, record + f.offset, 4);
-  return h;
-}
-
 class Exporter {
  public:
   Exporter(DSBASE& table, TDATAPACKET_WRITE& writer) : t_(table), w_(writer) {}
@@ -101,31 +95,36 @@ class Exporter {
     return std::memcmp(t_.ValuePtr(rec, f.fieldNumber), t_.ValuePtr(old, f.fieldNumber), 4) == 0;
   }
 
+  // Field `f` of stored version `rec`, read where it lies in the column store.
   DBResult Value(uint32_t rec, const FieldDescriptor& f) {
+    // A structure or array holds no bytes of its own; its (empty) value is still a value.
+    static constexpr uint8_t kNoBytes[1] = {};
+    const uint8_t* value = f.length != 0 ? t_.ValuePtr(rec, f.fieldNumber) : kNoBytes;
+    const uint8_t nullFlag = t_.NullFlagOf(rec, f.fieldNumber);
     const uint8_t* blob = nullptr;
     uint32_t blobLength = 0;
-    if (f.type == fldBLOB && record_[f.nullOffset] == kValuePresent) {
+    if (f.type == fldBLOB && nullFlag == kValuePresent) {
       if (BlobUnchanged(rec, f)) return w_.AppendValue(kItemUnchanged, 0, nullptr);
-      const int32_t h = BlobHandle(record_.data(), f);
+      int32_t h;
+      std::memcpy(&h, value, 4);
       if (DBResult st = t_.Blobs().CheckHandle(h)) return st;
       if (h > 0) {
         blob = t_.Blobs().Data(uint32_t(h));
         blobLength = t_.Blobs().Length(uint32_t(h));
       }
     }
-    const RowValue v = RowValueOfField(f, record_.data(), blob, blobLength);
+    const RowValue v = RowValueOf(f, value, nullFlag, blob, blobLength);
     return w_.AppendValue(v.status, v.length, v.data);
   }
 
   DBResult Rows() {
     const std::vector<uint32_t> recs = Choice();
     MapReplaced();
-    record_.assign(t_.RecordSize(), 0);
     const bool states = t_.LoggingOn();
     for (uint32_t rec : recs) {
+      if (rec == 0 || rec >= t_.NextRecordNumber()) return DBERR_OUTOFRANGE;
       const uint8_t state = states ? t_.Attribute(rec) : 0;
       if (DBResult st = w_.AppendValue(kItemValue, 1, &state)) return st;
-      if (DBResult st = t_.ReadRecord(rec, record_.data())) return st;
       for (uint32_t f = 1; f <= t_.FieldCount(); ++f)
         if (DBResult st = Value(rec, t_.Field(f))) return st;
     }
@@ -135,7 +134,6 @@ class Exporter {
   DSBASE& t_;
   TDATAPACKET_WRITE& w_;
   std::vector<uint32_t> replaced_;
-  std::vector<uint8_t> record_;
 };
 
 // The bytes a streaming binary export buffers before it sends them on: large enough that the

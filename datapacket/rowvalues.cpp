@@ -21,13 +21,16 @@ uint32_t VaryingCapacity(const FieldDescriptor& field) {
 
 RowValue RowValueOfField(const FieldDescriptor& field, const uint8_t* record, const uint8_t* blob,
                          uint32_t blobLength) {
+  return RowValueOf(field, record + field.offset, record[field.nullOffset], blob, blobLength);
+}
+
+RowValue RowValueOf(const FieldDescriptor& field, const uint8_t* value, uint8_t nullFlag,
+                    const uint8_t* blob, uint32_t blobLength) {
   RowValue out;
-  const uint8_t nullFlag = record[field.nullOffset];
   if (nullFlag == kBlankByClient || nullFlag == kBlankUnassigned) {
     out.status = nullFlag == kBlankByClient ? kItemNull : kItemUnchanged;
     return out;
   }
-  const uint8_t* value = record + field.offset;
   switch (field.type) {
     case fldZSTRING: {
       // At least one byte: an empty string travels as its terminating zero.

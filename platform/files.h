@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,10 @@ inline bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data,
 // Until then the previous file stays as it was, and an object destroyed without a successful
 // Commit removes its temporary file. Each failing call returns false with the system's text
 // for the cause in `reason` (when given); after a failure only destruction is left.
-// One thread at a time.
+//
+// Writes are copied into a few buffers of about a megabyte that a thread of the object's own
+// writes to the file while the caller goes on producing bytes; a write failure shows at the
+// next call. One calling thread at a time.
 class ReplacingFile {
  public:
   explicit ReplacingFile(std::string path);
@@ -73,14 +77,13 @@ class ReplacingFile {
   bool Commit(std::string* reason = nullptr);
 
  private:
+  struct Writer;
   bool Fail(std::string* reason);
 
   std::string path_;
   std::string temp_;
-  intptr_t handle_ = -1;  // the open temporary file (a descriptor, or a HANDLE on Windows)
-  uint64_t written_ = 0;
-  uint64_t flushedUpTo_ = 0;  // write-back already started for the bytes before this
-  unsigned long error_ = 0;   // errno, or GetLastError on Windows
+  std::unique_ptr<Writer> writer_;  // while the temporary file is open
+  unsigned long error_ = 0;         // the first failure's system code
   bool committed_ = false;
 };
 

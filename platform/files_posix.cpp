@@ -11,6 +11,7 @@
 #include <random>
 #include <utility>
 
+#include "platform/fileio.h"
 #include "platform/files.h"
 
 namespace platform {
@@ -117,80 +118,61 @@ bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(siz
   return error ? Failed(error, reason) : true;
 }
 
-// ---- ReplacingFile ----
+// ---- Raw calls under ReplacingFile ----
 
-// Written bytes are handed to the disk in steps of this size while more are written, so the
-// flush at Commit finds most of the file already on its way.
-constexpr uint64_t kWriteBehindStep = uint64_t(8) << 20;
+namespace fileio {
 
-ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {}
-
-ReplacingFile::~ReplacingFile() {
-  if (handle_ >= 0) close(static_cast<int>(handle_));
-  if (!committed_ && !temp_.empty()) unlink(temp_.c_str());
+Handle CreateNew(const std::string& path, unsigned long* error) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) *error = static_cast<unsigned long>(errno);
+  return fd < 0 ? kNoHandle : fd;
 }
 
-bool ReplacingFile::Fail(std::string* reason) { return Failed(static_cast<int>(error_), reason); }
-
-bool ReplacingFile::Open(std::string* reason) {
-  if (DirectoryExists(path_)) error_ = EISDIR;
-  if (error_) return Fail(reason);
-  temp_ = path_ + "." + NewGuidString() + ".tmp";
-  const int fd = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    error_ = errno;
-    temp_.clear();  // nothing of ours to remove
-    return Fail(reason);
-  }
-  handle_ = fd;
-  return true;
+bool Write(Handle h, const uint8_t* data, size_t size, unsigned long* error) {
+  if (WriteAll(static_cast<int>(h), data, size)) return true;
+  *error = static_cast<unsigned long>(errno);
+  return false;
 }
 
-bool ReplacingFile::Write(const void* data, size_t size, std::string* reason) {
-  if (error_ || handle_ < 0) return Fail(reason);
-  const int fd = static_cast<int>(handle_);
-  if (!WriteAll(fd, static_cast<const uint8_t*>(data), size)) {
-    error_ = errno;
-    return Fail(reason);
-  }
-  written_ += size;
-#ifdef SYNC_FILE_RANGE_WRITE
-  if (written_ - flushedUpTo_ >= kWriteBehindStep) {
-    // Start write-back of what is complete; a failure here only loses the head start.
-    sync_file_range(fd, off64_t(flushedUpTo_), off64_t(written_ - flushedUpTo_),
-                    SYNC_FILE_RANGE_WRITE);
-    flushedUpTo_ = written_;
-  }
-#endif
-  return true;
-}
-
-bool ReplacingFile::WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason) {
-  if (error_ || handle_ < 0) return Fail(reason);
-  const auto* p = static_cast<const uint8_t*>(data);
+bool WriteAt(Handle h, uint64_t offset, const uint8_t* data, size_t size, unsigned long* error) {
   while (size > 0) {
-    const ssize_t n = pwrite(static_cast<int>(handle_), p, size, off_t(offset));
+    const ssize_t n = pwrite(static_cast<int>(h), data, size, off_t(offset));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      error_ = n == 0 ? EIO : errno;
-      return Fail(reason);
+      *error = static_cast<unsigned long>(n == 0 ? EIO : errno);
+      return false;
     }
-    p += n, offset += uint64_t(n), size -= size_t(n);
+    data += n, offset += uint64_t(n), size -= size_t(n);
   }
   return true;
 }
 
-bool ReplacingFile::Commit(std::string* reason) {
-  if (error_ || handle_ < 0) return Fail(reason);
-  const int fd = static_cast<int>(handle_);
-  handle_ = -1;
-  if (fsync(fd) != 0) error_ = errno;
-  if (close(fd) != 0 && !error_) error_ = errno;
-  if (!error_ && rename(temp_.c_str(), path_.c_str()) != 0) error_ = errno;
-  if (error_) return Fail(reason);
-  committed_ = true;
+void StartWriteBack(Handle h, uint64_t offset, uint64_t size) {
+#ifdef SYNC_FILE_RANGE_WRITE
+  // Only a head start for the flush: a failure here changes nothing else.
+  sync_file_range(static_cast<int>(h), off64_t(offset), off64_t(size), SYNC_FILE_RANGE_WRITE);
+#else
+  (void)h, (void)offset, (void)size;
+#endif
+}
+
+bool FlushAndClose(Handle h, unsigned long* error) {
+  const int fd = static_cast<int>(h);
+  int failure = fsync(fd) != 0 ? errno : 0;
+  if (close(fd) != 0 && failure == 0) failure = errno;
+  if (failure != 0) *error = static_cast<unsigned long>(failure);
+  return failure == 0;
+}
+
+void Close(Handle h) { close(static_cast<int>(h)); }
+
+bool RenameOver(const std::string& from, const std::string& to, unsigned long* error) {
+  if (rename(from.c_str(), to.c_str()) != 0) {
+    *error = static_cast<unsigned long>(errno);
+    return false;
+  }
   // Make the rename itself durable; a failure here no longer endangers either version.
-  int dir = open(DirectoryOf(path_).c_str(), O_RDONLY | O_CLOEXEC);
+  int dir = open(DirectoryOf(to).c_str(), O_RDONLY | O_CLOEXEC);
   if (dir >= 0) {
     fsync(dir);
     close(dir);
@@ -198,10 +180,12 @@ bool ReplacingFile::Commit(std::string* reason) {
   return true;
 }
 
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
-                           std::string* reason) {
-  ReplacingFile file(path);
-  return file.Open(reason) && file.Write(data, size, reason) && file.Commit(reason);
-}
+void Remove(const std::string& path) { unlink(path.c_str()); }
+
+std::string ErrorText(unsigned long error) { return strerror(static_cast<int>(error)); }
+unsigned long IsDirectoryError() { return EISDIR; }
+unsigned long OutOfMemoryError() { return ENOMEM; }
+
+}  // namespace fileio
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <new>
 #include <utility>
 
+#include "platform/fileio.h"
 #include "platform/files.h"
 
 // Past this point CreateDirectory and DeleteFile are this module's functions.
@@ -119,96 +120,85 @@ bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(siz
   return true;
 }
 
-// ---- ReplacingFile ----
+// ---- Raw calls under ReplacingFile ----
+
+namespace fileio {
 
 namespace {
-HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
-constexpr intptr_t kNoHandle = -1;  // INVALID_HANDLE_VALUE's value
+HANDLE AsHandle(Handle h) { return reinterpret_cast<HANDLE>(h); }
+constexpr DWORD kMaxChunk = 1u << 30;  // bytes per WriteFile call at most
 }  // namespace
 
-ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {}
-
-ReplacingFile::~ReplacingFile() {
-  if (handle_ != kNoHandle) CloseHandle(AsHandle(handle_));
-  if (!committed_ && !temp_.empty()) ::DeleteFileA(temp_.c_str());
-}
-
-bool ReplacingFile::Fail(std::string* reason) {
-  return Failed(static_cast<DWORD>(error_), reason);
-}
-
-bool ReplacingFile::Open(std::string* reason) {
-  const std::string guid = NewGuidString();
-  if (guid.empty()) error_ = ERROR_GEN_FAILURE;
-  if (error_) return Fail(reason);
-  const std::string temp = path_ + "." + guid + ".tmp";
-  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+Handle CreateNew(const std::string& path, unsigned long* error) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    error_ = GetLastError();
-    return Fail(reason);
+    *error = GetLastError();
+    return kNoHandle;
   }
-  temp_ = temp;
-  handle_ = reinterpret_cast<intptr_t>(h);
-  return true;
+  return reinterpret_cast<Handle>(h);
 }
 
-bool ReplacingFile::Write(const void* data, size_t size, std::string* reason) {
-  if (error_ || handle_ == kNoHandle) return Fail(reason);
-  const auto* p = static_cast<const uint8_t*>(data);
+bool Write(Handle h, const uint8_t* data, size_t size, unsigned long* error) {
   while (size > 0) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 30));
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, kMaxChunk));
     DWORD written = 0;
-    if (!WriteFile(AsHandle(handle_), p, chunk, &written, nullptr)) {
-      error_ = GetLastError();
-      return Fail(reason);
+    if (!WriteFile(AsHandle(h), data, chunk, &written, nullptr)) {
+      *error = GetLastError();
+      return false;
     }
     if (written != chunk) {
-      error_ = ERROR_WRITE_FAULT;
-      return Fail(reason);
+      *error = ERROR_WRITE_FAULT;
+      return false;
     }
-    p += chunk, size -= chunk, written_ += chunk;
+    data += chunk, size -= chunk;
   }
   return true;
 }
 
-bool ReplacingFile::WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason) {
-  if (error_ || handle_ == kNoHandle) return Fail(reason);
+bool WriteAt(Handle h, uint64_t offset, const uint8_t* data, size_t size, unsigned long* error) {
   LARGE_INTEGER at{}, end{};
   at.QuadPart = static_cast<LONGLONG>(offset);
-  DWORD written = 0;
-  const DWORD chunk = static_cast<DWORD>(size);  // header patches: a few bytes
-  if (size > (1u << 30) || !SetFilePointerEx(AsHandle(handle_), at, nullptr, FILE_BEGIN) ||
-      !WriteFile(AsHandle(handle_), data, chunk, &written, nullptr) ||
-      !SetFilePointerEx(AsHandle(handle_), end, nullptr, FILE_END)) {
-    error_ = size > (1u << 30) ? ERROR_INVALID_PARAMETER : GetLastError();
-    return Fail(reason);
+  if (!SetFilePointerEx(AsHandle(h), at, nullptr, FILE_BEGIN)) {
+    *error = GetLastError();
+    return false;
   }
-  if (written != chunk) {
-    error_ = ERROR_WRITE_FAULT;
-    return Fail(reason);
+  const bool ok = Write(h, data, size, error);
+  if (!SetFilePointerEx(AsHandle(h), end, nullptr, FILE_END) && ok) {
+    *error = GetLastError();
+    return false;
   }
-  return true;
+  return ok;
 }
 
-bool ReplacingFile::Commit(std::string* reason) {
-  if (error_ || handle_ == kNoHandle) return Fail(reason);
-  HANDLE h = AsHandle(handle_);
-  handle_ = kNoHandle;
-  if (!FlushFileBuffers(h)) error_ = GetLastError();
-  if (!CloseHandle(h) && !error_) error_ = GetLastError();
-  if (!error_ && !MoveFileExA(temp_.c_str(), path_.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    error_ = GetLastError();
-  if (error_) return Fail(reason);
-  committed_ = true;
-  return true;
+void StartWriteBack(Handle, uint64_t, uint64_t) {}  // the system writes behind on its own
+
+bool FlushAndClose(Handle h, unsigned long* error) {
+  DWORD failure = FlushFileBuffers(AsHandle(h)) ? 0 : GetLastError();
+  if (!CloseHandle(AsHandle(h)) && failure == 0) failure = GetLastError();
+  if (failure != 0) *error = failure;
+  return failure == 0;
 }
 
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
-                           std::string* reason) {
-  ReplacingFile file(path);
-  return file.Open(reason) && file.Write(data, size, reason) && file.Commit(reason);
+void Close(Handle h) { CloseHandle(AsHandle(h)); }
+
+bool RenameOver(const std::string& from, const std::string& to, unsigned long* error) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  *error = GetLastError();
+  return false;
 }
+
+void Remove(const std::string& path) { ::DeleteFileA(path.c_str()); }
+
+std::string ErrorText(unsigned long error) {
+  std::string text;
+  Failed(static_cast<DWORD>(error), &text);
+  return text;
+}
+unsigned long IsDirectoryError() { return ERROR_ACCESS_DENIED; }
+unsigned long OutOfMemoryError() { return ERROR_NOT_ENOUGH_MEMORY; }
+
+}  // namespace fileio
 
 }  // namespace platform

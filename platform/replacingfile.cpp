@@ -1,0 +1,213 @@
+// ReplacingFile: the new content of a file written to a temporary file by a thread of its own
+// (so the caller's work and the system's copying overlap), then flushed and renamed over the
+// file. The raw calls come from platform/fileio.h.
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/fileio.h"
+#include "platform/files.h"
+
+namespace platform {
+
+namespace {
+constexpr size_t kBlock = size_t(1) << 20;            // bytes handed to the thread at a time
+constexpr size_t kMaxQueued = 3;                      // blocks waiting for the thread at most
+constexpr uint64_t kWriteBehindStep = uint64_t(8) << 20;  // disk write-back started this often
+}  // namespace
+
+// The temporary file's handle and the thread that writes the queued blocks to it in order.
+struct ReplacingFile::Writer {
+  explicit Writer(fileio::Handle file) : handle(file), thread([this] { Run(); }) {}
+
+  ~Writer() {
+    Stop();
+    if (handle != fileio::kNoHandle) fileio::Close(handle);
+  }
+
+  // Copies `size` bytes into the block being filled, handing full blocks to the thread.
+  bool Append(const uint8_t* data, size_t size, unsigned long* error) {
+    while (size > 0) {
+      if (filling.capacity() < kBlock) filling.reserve(kBlock);
+      const size_t n = std::min(size, kBlock - filling.size());
+      filling.insert(filling.end(), data, data + n);
+      data += n, size -= n;
+      if (filling.size() == kBlock && !Hand(error)) return false;
+    }
+    return Failure(error);
+  }
+
+  // Hands over the partial block and waits until everything queued is written.
+  bool Drain(unsigned long* error) {
+    if (!filling.empty() && !Hand(error)) return false;
+    std::unique_lock<std::mutex> lock(mutex);
+    idle.wait(lock, [this] { return queued.empty() && !busy; });
+    if (failure) *error = failure;
+    return failure == 0;
+  }
+
+  // Ends the thread after what is queued (written, or dropped after a failure).
+  void Stop() {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stopping = true;
+    }
+    work.notify_all();
+    if (thread.joinable()) thread.join();
+  }
+
+  fileio::Handle handle;
+
+ private:
+  bool Failure(unsigned long* error) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (failure) *error = failure;
+    return failure == 0;
+  }
+
+  bool Hand(unsigned long* error) {
+    std::vector<uint8_t> next;
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      idle.wait(lock, [this] { return queued.size() < kMaxQueued || failure != 0; });
+      if (failure) {
+        *error = failure;
+        return false;
+      }
+      queued.push_back(std::move(filling));
+      if (!spare.empty()) {
+        next = std::move(spare.back());
+        spare.pop_back();
+      }
+    }
+    work.notify_one();
+    filling = std::move(next);
+    filling.clear();
+    return true;
+  }
+
+  void Run() {
+    for (;;) {
+      std::vector<uint8_t> block;
+      bool skip;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        work.wait(lock, [this] { return stopping || !queued.empty(); });
+        if (queued.empty()) return;
+        block = std::move(queued.front());
+        queued.pop_front();
+        busy = true;
+        skip = failure != 0;
+      }
+      unsigned long error = 0;
+      if (!skip && fileio::Write(handle, block.data(), block.size(), &error)) {
+        written += block.size();
+        if (written - writeBackFrom >= kWriteBehindStep) {
+          // The flush at the commit then finds most of the file on its way to the disk.
+          fileio::StartWriteBack(handle, writeBackFrom, written - writeBackFrom);
+          writeBackFrom = written;
+        }
+      }
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (error != 0 && failure == 0) failure = error;
+        block.clear();
+        spare.push_back(std::move(block));
+        busy = false;
+      }
+      idle.notify_all();
+    }
+  }
+
+  std::vector<uint8_t> filling;  // the caller's block being filled
+  // Shared with the thread, under `mutex`.
+  std::mutex mutex;
+  std::condition_variable work;  // a block was queued, or the thread is to stop
+  std::condition_variable idle;  // a block was written
+  std::deque<std::vector<uint8_t>> queued;
+  std::vector<std::vector<uint8_t>> spare;  // written blocks, reused
+  unsigned long failure = 0;
+  bool busy = false;
+  bool stopping = false;
+  // The thread's own.
+  uint64_t written = 0;
+  uint64_t writeBackFrom = 0;
+  std::thread thread;  // last: starts once everything above is set up
+};
+
+ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {}
+
+ReplacingFile::~ReplacingFile() {
+  writer_.reset();
+  if (!committed_ && !temp_.empty()) fileio::Remove(temp_);
+}
+
+bool ReplacingFile::Fail(std::string* reason) {
+  if (reason) *reason = fileio::ErrorText(error_);
+  return false;
+}
+
+bool ReplacingFile::Open(std::string* reason) {
+  if (error_ == 0 && DirectoryExists(path_)) error_ = fileio::IsDirectoryError();
+  if (error_ != 0 || writer_ != nullptr) return Fail(reason);
+  const std::string temp = path_ + "." + NewGuidString() + ".tmp";
+  const fileio::Handle h = fileio::CreateNew(temp, &error_);
+  if (h == fileio::kNoHandle) return Fail(reason);
+  temp_ = temp;
+  try {
+    writer_ = std::make_unique<Writer>(h);
+  } catch (const std::bad_alloc&) {
+    fileio::Close(h);
+    error_ = fileio::OutOfMemoryError();
+  } catch (const std::system_error&) {  // no thread to be had
+    fileio::Close(h);
+    error_ = fileio::OutOfMemoryError();
+  }
+  return error_ == 0 ? true : Fail(reason);
+}
+
+bool ReplacingFile::Write(const void* data, size_t size, std::string* reason) {
+  if (error_ != 0 || writer_ == nullptr) return Fail(reason);
+  try {
+    if (!writer_->Append(static_cast<const uint8_t*>(data), size, &error_)) return Fail(reason);
+  } catch (const std::bad_alloc&) {
+    error_ = fileio::OutOfMemoryError();
+    return Fail(reason);
+  }
+  return true;
+}
+
+bool ReplacingFile::WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason) {
+  if (error_ != 0 || writer_ == nullptr) return Fail(reason);
+  if (!writer_->Drain(&error_) ||
+      !fileio::WriteAt(writer_->handle, offset, static_cast<const uint8_t*>(data), size, &error_))
+    return Fail(reason);
+  return true;
+}
+
+bool ReplacingFile::Commit(std::string* reason) {
+  if (error_ != 0 || writer_ == nullptr) return Fail(reason);
+  if (!writer_->Drain(&error_)) return Fail(reason);
+  writer_->Stop();
+  const fileio::Handle h = std::exchange(writer_->handle, fileio::kNoHandle);
+  writer_.reset();
+  if (!fileio::FlushAndClose(h, &error_) || !fileio::RenameOver(temp_, path_, &error_))
+    return Fail(reason);
+  committed_ = true;
+  return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size,
+                           std::string* reason) {
+  ReplacingFile file(path);
+  return file.Open(reason) && file.Write(data, size, reason) && file.Commit(reason);
+}
+
+}  // namespace platform
