@@ -71,6 +71,8 @@ class DSIDXFILT : public DSFilteredIndex {
   // Refills the complete view from the remembered order when the table's indexable records
   // are exactly the remembered ones. False (index untouched) otherwise.
   bool RestoreKeyOrder(DBResult* status);
+  // After the list changed: the field the first filter searches (FilterProgram::SearchField).
+  void ListChanged();
 
   struct Filter {
     uint32_t handle;
@@ -103,6 +105,7 @@ class DSIDXFILT : public DSFilteredIndex {
   std::vector<Filter> filters_;
   KeyOrder keyOrder_;
   SortMode sortMode_ = SortMode::kKeys;
+  uint32_t searchField_ = 0;  // fetched ahead while records are tested; 0 for none
   bool hasList_ = false;
   uint32_t nextHandle_ = 1;
   TableBlobs blobs_;

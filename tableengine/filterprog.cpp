@@ -222,6 +222,7 @@ struct FilterProgram::Impl {
   std::vector<Slot> slots;
   std::vector<Instruction> code;
   int root = -1;
+  uint32_t searchField = 0;                    // FindSearchField of the built program
   const uint8_t* record = nullptr;             // the flat record being tested, or
   const FilterRecordSource* stored = nullptr;  // the stored record being tested
   FilterBlobSource* blobs = nullptr;
@@ -289,6 +290,7 @@ struct FilterProgram::Impl {
   Value Load(int index) const;
   void Run(Instruction& ins);
   bool RunAll();  // every instruction, then the verdict on the root
+  uint32_t FindSearchField() const;
   bool CompareValues(CmpKind kind, uint32_t op, const Value& a, VClass ca, const Value& b,
                      VClass cb, const Instruction& ins, bool fixedWidth) const;
 };
@@ -840,6 +842,7 @@ DBResult FilterProgram::Build(const uint8_t* expr, size_t size, const FieldDescr
   }
   // The block is not kept: every constant was copied into its slot.
   m.nodes = m.literals = nullptr;
+  m.searchField = m.FindSearchField();
   return DBERR_NONE;
 }
 
@@ -858,13 +861,11 @@ bool FilterProgram::Evaluate(const FilterRecordSource& record, FilterBlobSource*
   // The search box's shape, «field like 'constant'» alone: its one instruction's result is the
   // match, null (so failing) when the field is null. The pattern reads the field's bytes as far
   // as its shape needs (a prefix pattern only its first bytes).
-  if (m.code.size() == 1 && m.code[0].op == Op::kLikeString && m.code[0].patternIsConstant) {
+  if (m.searchField != 0) {
     const Slot& field = m.slots[m.code[0].a];
-    if (field.where == Slot::kRecord) {
-      if (record.NullFlag(field.fieldNumber) != 0) return false;
-      const uint8_t* p = record.Value(field.fieldNumber);
-      return m.code[0].pattern.MatchField(reinterpret_cast<const char*>(p), field.length);
-    }
+    if (record.NullFlag(field.fieldNumber) != 0) return false;
+    const uint8_t* p = record.Value(field.fieldNumber);
+    return m.code[0].pattern.MatchField(reinterpret_cast<const char*>(p), field.length);
   }
   m.record = nullptr;
   m.stored = &record;
@@ -872,6 +873,16 @@ bool FilterProgram::Evaluate(const FilterRecordSource& record, FilterBlobSource*
   const bool passes = m.RunAll();
   m.stored = nullptr;
   return passes;
+}
+
+uint32_t FilterProgram::SearchField() const { return impl_->searchField; }
+
+// «field like 'constant'» alone: the one instruction reads a field of the record.
+uint32_t FilterProgram::Impl::FindSearchField() const {
+  if (root < 0 || code.size() != 1 || code[0].op != Op::kLikeString || !code[0].patternIsConstant)
+    return 0;
+  const Slot& field = slots[code[0].a];
+  return field.where == Slot::kRecord ? field.fieldNumber : 0;
 }
 
 bool FilterProgram::Impl::RunAll() {

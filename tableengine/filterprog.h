@@ -65,6 +65,9 @@ class FilterProgram {
   // The same on a stored record read in place: the result equals Evaluate on the flat record
   // that holds the same field bytes and null flags.
   bool Evaluate(const FilterRecordSource& record, FilterBlobSource* blobs);
+  // The field (1-based) that a lone «field like 'constant'» program reads, so that a caller
+  // testing many records can fetch that field of the next records ahead; 0 for other programs.
+  uint32_t SearchField() const;
 
  private:
   struct Impl;
