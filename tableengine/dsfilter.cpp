@@ -43,6 +43,9 @@ bool DSIDXFILT::Accepts(uint32_t rec) {
   if (searchField_ != 0 && rec + kPrefetchDistance < table.NextRecordNumber())
     __builtin_prefetch(table.ValuePtr(rec + kPrefetchDistance, searchField_));
 #endif
+  if (searchField_ != 0 && filters_.size() == 1)
+    return filters_[0].program->EvaluateSearchField(table.ValuePtr(rec, searchField_),
+                                                    table.NullFlagOf(rec, searchField_));
   const StoredRecord record(table, rec);
   for (Filter& f : filters_)
     if (!f.program->Evaluate(record, &blobs_)) return false;

@@ -861,12 +861,8 @@ bool FilterProgram::Evaluate(const FilterRecordSource& record, FilterBlobSource*
   // The search box's shape, «field like 'constant'» alone: its one instruction's result is the
   // match, null (so failing) when the field is null. The pattern reads the field's bytes as far
   // as its shape needs (a prefix pattern only its first bytes).
-  if (m.searchField != 0) {
-    const Slot& field = m.slots[m.code[0].a];
-    if (record.NullFlag(field.fieldNumber) != 0) return false;
-    const uint8_t* p = record.Value(field.fieldNumber);
-    return m.code[0].pattern.MatchField(reinterpret_cast<const char*>(p), field.length);
-  }
+  if (m.searchField != 0)
+    return EvaluateSearchField(record.Value(m.searchField), record.NullFlag(m.searchField));
   m.record = nullptr;
   m.stored = &record;
   m.blobs = blobs;
@@ -876,6 +872,13 @@ bool FilterProgram::Evaluate(const FilterRecordSource& record, FilterBlobSource*
 }
 
 uint32_t FilterProgram::SearchField() const { return impl_->searchField; }
+
+bool FilterProgram::EvaluateSearchField(const uint8_t* value, uint8_t nullFlag) const {
+  const Impl& m = *impl_;
+  if (nullFlag != 0) return false;
+  const Slot& field = m.slots[m.code[0].a];
+  return m.code[0].pattern.MatchField(reinterpret_cast<const char*>(value), field.length);
+}
 
 // «field like 'constant'» alone: the one instruction reads a field of the record.
 uint32_t FilterProgram::Impl::FindSearchField() const {

@@ -68,6 +68,9 @@ class FilterProgram {
   // The field (1-based) that a lone «field like 'constant'» program reads, so that a caller
   // testing many records can fetch that field of the next records ahead; 0 for other programs.
   uint32_t SearchField() const;
+  // Evaluate for such a program, given the searched field's bytes and null flag of the record.
+  // REQUIRES: SearchField() != 0.
+  bool EvaluateSearchField(const uint8_t* value, uint8_t nullFlag) const;
 
  private:
   struct Impl;

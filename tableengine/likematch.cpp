@@ -196,6 +196,7 @@ bool LikePattern::MatchField(const char* field, size_t capacity) const {
       // The steps consume exactly the fixed length from the start; a longer text matches
       // exactly when its first fixed-length characters do.
       if (capacity < fixedLength_ || HasNul(field, fixedLength_)) return false;
+      if (steps_.size() == 2 && steps_[0].kind == kCompare) return CompareRun(steps_[0], field);
       return Run(0, field, fixedLength_, 0, 0) == kMatched;
     case kLeadingFind:
       return MatchLeadingFind(field, capacity);
