@@ -70,12 +70,12 @@ DBResult DSIDXFILT::AddFilter(const uint8_t* expr, uint32_t size, const DSIDX* s
     f.handle = nextHandle_;
     filters_.push_back(std::move(f));
     ListChanged();
-    if (DBResult st = Build(source)) {
+    if (DBResult st = BuildForFilters(source)) {
       filters_.pop_back();
       ListChanged();
       nextHandle_ = previousNext;
       hasList_ = previousHasList;
-      Build(source);  // back to the previous view
+      BuildForFilters(source);  // back to the previous view
       return st;
     }
     hasList_ = true;
@@ -97,7 +97,14 @@ DBResult DSIDXFILT::DropFilter(uint32_t handle) {
   // The index this view was made from may be gone: refill from a registered index in the same
   // order, or from all live records.
   const DSIDX* source = Table().FindSourceIndex(Descriptor(), this);
-  return Build(source);
+  return BuildForFilters(source);
+}
+
+DBResult DSIDXFILT::BuildForFilters(const DSIDX* source) {
+  changingFilters_ = true;
+  const DBResult st = Build(source);
+  changingFilters_ = false;
+  return st;
 }
 
 bool DSIDXFILT::RemembersKeyOrder() const {
@@ -110,6 +117,9 @@ bool DSIDXFILT::RemembersKeyOrder() const {
 DBResult DSIDXFILT::Build(const DSIDX* source) {
   // The base build takes every indexable record in record-number order and sorts them when
   // there is no source (or no keys to order a source by); only then can the key order help.
+  // Only a change of the filter list keeps the remembered order: the table rebuilds its indexes
+  // itself after changes it does not report one by one (a packet's rows, a new locale).
+  if (!changingFilters_) keyOrder_.valid = false;
   const bool fromAll = source == nullptr || !HasKeys();
   bool remembered = fromAll && HasKeys() && RemembersKeyOrder();
   if (remembered && filters_.empty()) {

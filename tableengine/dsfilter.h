@@ -7,9 +7,10 @@
 // While the filter list is empty the index holds every indexable record in key order. The last
 // such view built from all records is remembered with each record's key rank, as long as the
 // table does not change (every change reaches a registered index through Insert/Remove/
-// ReplaceRecord, which forget it): a later rebuild then sorts the passing records by rank (the
-// same comparison results as by key, so the same order, equal keys included), and a rebuild
-// back to the complete view takes the remembered order.
+// ReplaceRecord, which forget it, or through a rebuild the table asks for, which does too): a
+// rebuild after a filter is added or dropped then sorts the passing records by rank (the same
+// comparison results as by key, so the same order, equal keys included), and a rebuild back to
+// the complete view takes the remembered order.
 #pragma once
 
 #include <cstdint>
@@ -73,6 +74,8 @@ class DSIDXFILT : public DSFilteredIndex {
   bool RestoreKeyOrder(DBResult* status);
   // After the list changed: the field the first filter searches (FilterProgram::SearchField).
   void ListChanged();
+  // Build after the filter list changed (the only builds that may use the remembered order).
+  DBResult BuildForFilters(const DSIDX* source);
 
   struct Filter {
     uint32_t handle;
@@ -105,7 +108,8 @@ class DSIDXFILT : public DSFilteredIndex {
   std::vector<Filter> filters_;
   KeyOrder keyOrder_;
   SortMode sortMode_ = SortMode::kKeys;
-  uint32_t searchField_ = 0;  // fetched ahead while records are tested; 0 for none
+  uint32_t searchField_ = 0;      // fetched ahead while records are tested; 0 for none
+  bool changingFilters_ = false;  // inside BuildForFilters
   bool hasList_ = false;
   uint32_t nextHandle_ = 1;
   TableBlobs blobs_;
