@@ -53,6 +53,10 @@ class FileSink : public dspacket::PacketSink {
   bool Patch(uint64_t offset, const uint8_t* data, size_t size) override {
     return file_.WriteAt(offset, data, size, &reason);
   }
+  bool AppendLasting(const uint8_t* data, size_t size) override {
+    return file_.WriteLasting(data, size, &reason);
+  }
+  bool Finish() override { return file_.Flush(&reason); }
   std::string reason;  // the system's text for a failed write
 
  private:

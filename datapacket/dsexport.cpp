@@ -150,17 +150,23 @@ DBResult Export(DSBASE& table, PacketSink* sink, ByteArray* packet) {
   auto* binary = dynamic_cast<DSDATAPACKET*>(writer.get());
   const bool streaming = sink != nullptr && binary != nullptr;
   if (streaming) binary->StreamTo(sink, kStreamChunk);
+  DBResult st = DBERR_NONE;
   try {
     Exporter exporter(table, *writer);
-    if (DBResult st = exporter.Run()) return st;
+    st = exporter.Run();
   } catch (const std::bad_alloc&) {
-    return DBERR_NOMEMORY;
+    st = DBERR_NOMEMORY;
   } catch (const std::length_error&) {
-    return DBERR_NOMEMORY;
+    st = DBERR_NOMEMORY;
   }
   ByteArray out;
-  if (DBResult st = writer->FinishPacket(&out)) return st;
-  if (sink != nullptr && !streaming && !sink->Append(out.data(), out.size())) return DBERR_NA;
+  if (st == DBERR_NONE) st = writer->FinishPacket(&out);
+  if (st == DBERR_NONE && sink != nullptr && !streaming && !sink->Append(out.data(), out.size()))
+    st = DBERR_NA;
+  // On every path the sink lets go of the table's bytes it was lent before the table's lock is
+  // released.
+  if (sink != nullptr && !sink->Finish() && st == DBERR_NONE) st = DBERR_NA;
+  if (st != DBERR_NONE) return st;
   if (packet != nullptr) *packet = std::move(out);
   return DBERR_NONE;
 }

@@ -42,7 +42,9 @@ class FLDConv {
   }
   // The value's size for fixed kinds; 0 for varying values and arrays.
   virtual uint32_t FixedSize() const { return 0; }
-  // The length prefix's size of varying values (1, 2 or 4); 0 for other kinds.
+  // The length prefix's size of varying values (1, 2 or 4); 0 for other kinds. A varying
+  // value's packet form is this prefix (the low bytes of its length) followed by its bytes
+  // unchanged.
   virtual uint32_t PrefixSize() const { return 0; }
   // True when a value found by Read starts with its engine form in the packet (Extract is a
   // plain copy of value.length bytes from value.data).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "datapacket/packet_testing.h"
@@ -16,6 +17,7 @@ using testing::Col;
 using testing::ToVector;
 
 constexpr uint32_t kInt32 = 0x00010004, kStr1 = 0x00490001, kNested = 0x050E0002;
+constexpr uint32_t kBlob = 0x004B0004;
 
 // Collects what a writer sends; refuses from the `refuseAt`-th Append on (0: never).
 class MemorySink : public PacketSink {
@@ -26,6 +28,14 @@ class MemorySink : public PacketSink {
     bytes.insert(bytes.end(), data, data + size);
     return true;
   }
+  bool AppendLasting(const uint8_t* data, size_t size) override {
+    lent.push_back({data, size});
+    return Append(data, size);
+  }
+  bool Finish() override {
+    ++finishes;
+    return true;
+  }
   bool Patch(uint64_t offset, const uint8_t* data, size_t size) override {
     ++patches;
     if (offset + size > bytes.size()) return false;  // only what was sent can be patched
@@ -33,7 +43,8 @@ class MemorySink : public PacketSink {
     return true;
   }
   std::vector<uint8_t> bytes;
-  int appends = 0, patches = 0;
+  std::vector<std::pair<const uint8_t*, size_t>> lent;  // what AppendLasting was given
+  int appends = 0, patches = 0, finishes = 0;
 
  private:
   int refuseAt_;
@@ -89,6 +100,50 @@ TEST(PacketStream, ChunksAndThePatchedHeaderGiveTheWholePacketsBytes) {
     size_t size = 0;
     ASSERT_EQ(w.PacketSize(&size), 0);
     EXPECT_EQ(size, expected.size());
+  }
+}
+
+// Rows of an int and a BLOB of 0 to 5000 bytes.
+DBResult WriteBlobs(DSDATAPACKET& w, const std::vector<std::vector<uint8_t>>& blobs,
+                    ByteArray* packet) {
+  EXPECT_EQ(w.BeginPacket(3, 2), 0);
+  EXPECT_EQ(w.AppendColumn(Col("A", kInt32)), 0);
+  EXPECT_EQ(w.AppendColumn(Col("L", kBlob)), 0);
+  const uint8_t state = 0;
+  for (size_t r = 0; r < blobs.size(); ++r) {
+    const int32_t a = int32_t(r);
+    if (DBResult st = w.AppendValue(0, 1, &state)) return st;
+    if (DBResult st = w.AppendValue(0, 4, &a)) return st;
+    if (DBResult st = w.AppendValue(0, uint32_t(blobs[r].size()), blobs[r].data())) return st;
+  }
+  return w.FinishPacket(packet);
+}
+
+TEST(PacketStream, LongValuesAreLentAndLandInPlace) {
+  std::vector<std::vector<uint8_t>> blobs;
+  for (size_t r = 0; r < 60; ++r) {
+    const size_t size = std::vector<size_t>{0, 10, DSDATAPACKET::kLastingMin - 1,
+                                            DSDATAPACKET::kLastingMin, 5000}[r % 5];
+    blobs.emplace_back(size, uint8_t('a' + r % 26));
+  }
+  DSDATAPACKET whole;
+  ByteArray expected;
+  ASSERT_EQ(WriteBlobs(whole, blobs, &expected), 0);
+  for (size_t chunk : {size_t(1), size_t(4000), size_t(1) << 20}) {
+    SCOPED_TRACE(chunk);
+    DSDATAPACKET w;
+    MemorySink sink;
+    w.StreamTo(&sink, chunk);
+    ByteArray handed;
+    ASSERT_EQ(WriteBlobs(w, blobs, &handed), 0);
+    EXPECT_EQ(sink.bytes, ToVector(expected));
+    // Exactly the values of kLastingMin bytes or more were lent, as they lie.
+    ASSERT_EQ(sink.lent.size(), 24u);
+    for (size_t k = 0; k < sink.lent.size(); ++k) {
+      const size_t row = k / 2 * 5 + 3 + k % 2;
+      EXPECT_EQ(sink.lent[k].first, blobs[row].data());
+      EXPECT_EQ(sink.lent[k].second, blobs[row].size());
+    }
   }
 }
 

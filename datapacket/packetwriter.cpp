@@ -87,6 +87,8 @@ DBResult DSDATAPACKET::Start(uint32_t formatLevel, uint32_t columnCount, uint32_
   headerColumnCount_ = columnCount;
   rowCount_ = 0;
   sent_ = 0;
+  lasting_.clear();
+  lastingBytes_ = 0;
   sinkFailed_ = false;
   rowsBegun_ = false;
   provisional_ = kNone;
@@ -337,10 +339,18 @@ DBResult DSDATAPACKET::AppendColumnValue(uint32_t status, uint32_t length, const
   if (length < column.converter->FixedSize()) return DBERR_INVALIDPARAM;
   const size_t size = column.converter->PacketSize(data, length);
   if (size == FLDConv::kUnencodable) return DBERR_INVALIDPARAM;
-  DBResult result = Ensure(size);
+  const uint32_t prefix = column.converter->PrefixSize();
+  const bool lasting = sink_ != nullptr && prefix != 0 && length >= kLastingMin;
+  DBResult result = Ensure(lasting ? prefix : size);
   if (result != DBERR_NONE) return result;
   const size_t valueOffset = buf_.size();
-  column.converter->Write(Tail(size), data, length);
+  if (lasting) {  // the prefix here, the bytes by reference
+    std::memcpy(Tail(prefix), &length, prefix);
+    lasting_.push_back({buf_.size(), data, length});
+    lastingBytes_ += length;
+  } else {
+    column.converter->Write(Tail(size), data, length);
+  }
   ++level.nextItem;
   if (column.nestedLevel != kNoLevel) {
     uint32_t count = 0;
@@ -376,7 +386,7 @@ void DSDATAPACKET::CompleteRows() {
         Put32(kHdrRowCount, rowCount_);
       else
         std::memcpy(header_ + kHdrRowCount, &rowCount_, 4);
-      if (sink_ != nullptr && buf_.size() >= chunk_) Spill();
+      if (sink_ != nullptr && buf_.size() + lastingBytes_ >= chunk_) Spill();
       return;
     }
     ++level.rowsAppended;
@@ -414,7 +424,7 @@ DBResult DSDATAPACKET::FinishPacket(ByteArray* packet) {
     return DBERR_NONE;
   }
   const bool headerSent = sent_ != 0;
-  if (!sinkFailed_ && buf_.size() != 0) Spill();
+  if (!sinkFailed_ && buf_.size() + lastingBytes_ != 0) Spill();
   if (!sinkFailed_ && headerSent && !sink_->Patch(0, header_, kHeaderSize)) sinkFailed_ = true;
   *packet = ByteArray();
   return sinkFailed_ ? DBERR_NA : DBERR_NONE;
@@ -427,9 +437,19 @@ void DSDATAPACKET::StreamTo(PacketSink* sink, size_t chunk) {
 
 void DSDATAPACKET::Spill() {
   if (sent_ == 0) std::memcpy(header_, buf_.data(), kHeaderSize);
-  if (!sink_->Append(buf_.data(), buf_.size())) sinkFailed_ = true;
-  sent_ += buf_.size();
+  size_t from = 0;
+  for (const Lasting& l : lasting_) {
+    if (l.at > from && !sink_->Append(buf_.data() + from, l.at - from)) sinkFailed_ = true;
+    if (!sinkFailed_ && !sink_->AppendLasting(l.data, l.length)) sinkFailed_ = true;
+    if (sinkFailed_) break;
+    from = l.at;
+  }
+  if (!sinkFailed_ && buf_.size() > from && !sink_->Append(buf_.data() + from, buf_.size() - from))
+    sinkFailed_ = true;
+  sent_ += buf_.size() + lastingBytes_;
   buf_.SetSize(0);
+  lasting_.clear();
+  lastingBytes_ = 0;
 }
 
 DBResult DSDATAPACKET::BeginPacketWithColumns(uint32_t formatLevel, uint32_t columnCount,
@@ -479,7 +499,7 @@ DBResult DSDATAPACKET::RestartPacket() {
 
 DBResult DSDATAPACKET::PacketSize(size_t* size) {
   if (size == nullptr) return DBERR_INVALIDPARAM;
-  *size = static_cast<size_t>(sent_) + buf_.size();
+  *size = static_cast<size_t>(sent_) + buf_.size() + lastingBytes_;
   return DBERR_NONE;
 }
 

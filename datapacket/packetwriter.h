@@ -49,6 +49,12 @@ class PacketSink {
   virtual bool Append(const uint8_t* data, size_t size) = 0;
   // Overwrites `size` bytes sent before, from `offset` of the packet. False stops the writer.
   virtual bool Patch(uint64_t offset, const uint8_t* data, size_t size) = 0;
+  // Appends bytes that stay where they are, unchanged, until Finish has returned: a sink may
+  // keep a reference to them instead of a copy.
+  virtual bool AppendLasting(const uint8_t* data, size_t size) { return Append(data, size); }
+  // Called once everything was sent (while the bytes given to AppendLasting are still valid):
+  // a sink that kept references is done with them when this returns. False: the sink failed.
+  virtual bool Finish() { return true; }
 };
 
 class DSDATAPACKET final : public TDATAPACKET_WRITE {
@@ -105,10 +111,13 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
   DBResult Reserve(size_t bytes);
   // Streams the packets begun from now on into `sink` instead of keeping them whole: whenever
   // `chunk` bytes or more of complete outermost rows are buffered they are sent, so a packet of
-  // any size needs a buffer of about `chunk` bytes. FinishPacket sends the rest and then the
-  // final header (a Patch at offset 0) and hands over an empty array. When the sink refuses
-  // bytes, the writer stops with 10756 (the sink knows why). nullptr: whole packets again.
+  // any size needs a buffer of about `chunk` bytes. Varying values of kLastingMin bytes or
+  // more are not copied but sent with AppendLasting: the caller keeps them unchanged until the
+  // sink's Finish. FinishPacket sends the rest and then the final header (a Patch at offset 0)
+  // and hands over an empty array; the caller then calls the sink's Finish. When the sink
+  // refuses bytes, the writer stops with 10756 (the sink knows why). nullptr: whole packets.
   void StreamTo(PacketSink* sink, size_t chunk);
+  static constexpr uint32_t kLastingMin = 256;
 
  private:
   static constexpr size_t kNone = SIZE_MAX;
@@ -172,7 +181,14 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
   uint32_t rowCount_ = 0;
 
   // Streaming (StreamTo).
+  struct Lasting {
+    size_t at;  // where in buf_ the bytes belong (before the byte at this offset)
+    const uint8_t* data;
+    uint32_t length;
+  };
   PacketSink* sink_ = nullptr;
+  std::vector<Lasting> lasting_;  // values sent by reference with the next Spill
+  size_t lastingBytes_ = 0;
   size_t chunk_ = 0;
   uint64_t sent_ = 0;                // bytes already sent; buf_ holds the ones after them
   uint8_t header_[kHeaderSize] = {};  // the header once sent: the row count still changes

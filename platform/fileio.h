@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform::fileio {
 
@@ -17,6 +18,15 @@ constexpr Handle kNoHandle = -1;
 Handle CreateNew(const std::string& path, unsigned long* error);
 // Writes all of `size` bytes at the end of what was written.
 bool Write(Handle h, const uint8_t* data, size_t size, unsigned long* error);
+// A piece of bytes to write.
+struct Piece {
+  const uint8_t* data;
+  size_t size;
+};
+// Writes all the pieces, in order, at the end of what was written. `scratch` is the caller's
+// buffer for systems that must gather the pieces first.
+bool WriteGather(Handle h, const Piece* pieces, size_t count, std::vector<uint8_t>* scratch,
+                 unsigned long* error);
 // Overwrites `size` bytes from `offset`; later Writes still append at the end.
 bool WriteAt(Handle h, uint64_t offset, const uint8_t* data, size_t size, unsigned long* error);
 // Starts writing [offset, offset + size) to the disk without waiting, where the system can.

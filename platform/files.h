@@ -57,9 +57,9 @@ inline bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data,
 // Commit removes its temporary file. Each failing call returns false with the system's text
 // for the cause in `reason` (when given); after a failure only destruction is left.
 //
-// Writes are copied into a few buffers of about a megabyte that a thread of the object's own
-// writes to the file while the caller goes on producing bytes; a write failure shows at the
-// next call. One calling thread at a time.
+// Writes are copied into a few buffers of about a megabyte (or, for WriteLasting, referred to)
+// that a thread of the object's own writes to the file while the caller goes on producing
+// bytes; a write failure shows at the next call. One calling thread at a time.
 class ReplacingFile {
  public:
   explicit ReplacingFile(std::string path);
@@ -71,6 +71,11 @@ class ReplacingFile {
   bool Open(std::string* reason = nullptr);
   // Appends `size` bytes.
   bool Write(const void* data, size_t size, std::string* reason = nullptr);
+  // Appends bytes that stay where they are, unchanged, until the next Flush, WriteAt, Commit or
+  // the object's end: they are written from where they lie instead of being copied first.
+  bool WriteLasting(const void* data, size_t size, std::string* reason = nullptr);
+  // Waits until everything appended so far is written to the file.
+  bool Flush(std::string* reason = nullptr);
   // Overwrites bytes already written, from `offset`. REQUIRES: offset + size <= bytes written.
   bool WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason = nullptr);
   // Flushes the content to disk, closes and renames the temporary file over the path.

@@ -2,6 +2,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -132,6 +133,37 @@ bool Write(Handle h, const uint8_t* data, size_t size, unsigned long* error) {
   if (WriteAll(static_cast<int>(h), data, size)) return true;
   *error = static_cast<unsigned long>(errno);
   return false;
+}
+
+bool WriteGather(Handle h, const Piece* pieces, size_t count, std::vector<uint8_t>*,
+                 unsigned long* error) {
+  constexpr size_t kMaxVectors = 1024;  // IOV_MAX on the systems this runs on
+  iovec v[kMaxVectors];
+  size_t next = 0;     // first piece not yet in `v` or written
+  size_t skipped = 0;  // bytes of pieces[next] written already
+  while (next < count) {
+    size_t n = 0;
+    for (size_t k = next; k < count && n < kMaxVectors; ++k, ++n) {
+      const size_t skip = k == next ? skipped : 0;
+      v[n].iov_base = const_cast<uint8_t*>(pieces[k].data + skip);
+      v[n].iov_len = pieces[k].size - skip;
+    }
+    const ssize_t done = writev(static_cast<int>(h), v, static_cast<int>(n));
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) {
+      *error = static_cast<unsigned long>(done == 0 ? EIO : errno);
+      return false;
+    }
+    // Step over what was written, which may end inside a piece.
+    size_t left = static_cast<size_t>(done);
+    while (next < count && left >= pieces[next].size - skipped) {
+      left -= pieces[next].size - skipped;
+      ++next;
+      skipped = 0;
+    }
+    skipped += left;
+  }
+  return true;
 }
 
 bool WriteAt(Handle h, uint64_t offset, const uint8_t* data, size_t size, unsigned long* error) {

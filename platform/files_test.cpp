@@ -152,6 +152,35 @@ TEST_F(FilesTest, ReplacementWrittenInPiecesAppearsOnlyAtCommit) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"table"});
 }
 
+// Lent bytes land between copied ones in order, across many batches and more pieces per batch
+// than one system call takes.
+TEST_F(FilesTest, LentAndCopiedPiecesKeepTheirOrder) {
+  std::vector<std::vector<uint8_t>> lent;
+  std::vector<uint8_t> want;
+  for (size_t i = 0; i < 6000; ++i) {
+    lent.emplace_back(i % 7 == 0 ? 3000 : 1 + i % 5, uint8_t(i * 31));
+  }
+  {
+    ReplacingFile file(In("pieces"));
+    ASSERT_TRUE(file.Open());
+    for (size_t i = 0; i < lent.size(); ++i) {
+      const uint8_t mark[2] = {uint8_t(i), uint8_t(i >> 8)};
+      ASSERT_TRUE(file.Write(mark, 2));
+      ASSERT_TRUE(file.WriteLasting(lent[i].data(), lent[i].size()));
+      want.insert(want.end(), mark, mark + 2);
+      want.insert(want.end(), lent[i].begin(), lent[i].end());
+    }
+    ASSERT_TRUE(file.Flush());
+    ASSERT_TRUE(file.WriteAt(0, "AB", 2));
+    ASSERT_TRUE(file.Commit());
+  }
+  want[0] = 'A', want[1] = 'B';
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(ReadWholeFile(In("pieces"), data));
+  EXPECT_EQ(data.size(), want.size());
+  EXPECT_TRUE(data == want);
+}
+
 TEST_F(FilesTest, AbandonedReplacementLeavesTheOldFileAndNoTemporary) {
   const std::string path = In("table");
   ASSERT_TRUE(ReplaceFileAtomically(path, "old", 3));

@@ -23,7 +23,9 @@ constexpr size_t kMaxQueued = 3;                      // blocks waiting for the 
 constexpr uint64_t kWriteBehindStep = uint64_t(8) << 20;  // disk write-back started this often
 }  // namespace
 
-// The temporary file's handle and the thread that writes the queued blocks to it in order.
+// The temporary file's handle and the thread that writes the queued batches to it in order.
+// A batch is a block of copied bytes and the pieces to write: slices of the block, and bytes
+// the caller lends (WriteLasting).
 struct ReplacingFile::Writer {
   explicit Writer(fileio::Handle file) : handle(file), thread([this] { Run(); }) {}
 
@@ -32,21 +34,37 @@ struct ReplacingFile::Writer {
     if (handle != fileio::kNoHandle) fileio::Close(handle);
   }
 
-  // Copies `size` bytes into the block being filled, handing full blocks to the thread.
+  // Copies `size` bytes into the batch being filled, handing full batches to the thread.
   bool Append(const uint8_t* data, size_t size, unsigned long* error) {
     while (size > 0) {
-      if (filling.capacity() < kBlock) filling.reserve(kBlock);
-      const size_t n = std::min(size, kBlock - filling.size());
-      filling.insert(filling.end(), data, data + n);
+      Batch& b = filling;
+      if (b.block.capacity() < kBlock) b.block.reserve(kBlock);  // never moves afterwards
+      const size_t n = std::min(size, kBlock - b.block.size());
+      const uint8_t* at = b.block.data() + b.block.size();
+      b.block.insert(b.block.end(), data, data + n);
+      if (!b.pieces.empty() && b.pieces.back().data + b.pieces.back().size == at)
+        b.pieces.back().size += n;  // continues the last copied slice
+      else
+        b.pieces.push_back({at, n});
+      b.bytes += n;
       data += n, size -= n;
-      if (filling.size() == kBlock && !Hand(error)) return false;
+      if ((b.block.size() == kBlock || b.bytes >= kBlock) && !Hand(error)) return false;
     }
     return Failure(error);
   }
 
-  // Hands over the partial block and waits until everything queued is written.
+  // Queues `size` bytes by reference.
+  bool AppendLasting(const uint8_t* data, size_t size, unsigned long* error) {
+    if (size == 0) return Failure(error);
+    filling.pieces.push_back({data, size});
+    filling.bytes += size;
+    if (filling.bytes >= kBlock && !Hand(error)) return false;
+    return Failure(error);
+  }
+
+  // Hands over the partial batch and waits until everything queued is written.
   bool Drain(unsigned long* error) {
-    if (!filling.empty() && !Hand(error)) return false;
+    if (!filling.pieces.empty() && !Hand(error)) return false;
     std::unique_lock<std::mutex> lock(mutex);
     idle.wait(lock, [this] { return queued.empty() && !busy; });
     if (failure) *error = failure;
@@ -66,6 +84,17 @@ struct ReplacingFile::Writer {
   fileio::Handle handle;
 
  private:
+  struct Batch {
+    std::vector<uint8_t> block;  // the copied bytes
+    std::vector<fileio::Piece> pieces;
+    size_t bytes = 0;  // in all pieces
+    void Clear() {
+      block.clear();
+      pieces.clear();
+      bytes = 0;
+    }
+  };
+
   bool Failure(unsigned long* error) {
     std::lock_guard<std::mutex> lock(mutex);
     if (failure) *error = failure;
@@ -73,7 +102,7 @@ struct ReplacingFile::Writer {
   }
 
   bool Hand(unsigned long* error) {
-    std::vector<uint8_t> next;
+    Batch next;
     {
       std::unique_lock<std::mutex> lock(mutex);
       idle.wait(lock, [this] { return queued.size() < kMaxQueued || failure != 0; });
@@ -89,26 +118,27 @@ struct ReplacingFile::Writer {
     }
     work.notify_one();
     filling = std::move(next);
-    filling.clear();
+    filling.Clear();
     return true;
   }
 
   void Run() {
     for (;;) {
-      std::vector<uint8_t> block;
+      Batch batch;
       bool skip;
       {
         std::unique_lock<std::mutex> lock(mutex);
         work.wait(lock, [this] { return stopping || !queued.empty(); });
         if (queued.empty()) return;
-        block = std::move(queued.front());
+        batch = std::move(queued.front());
         queued.pop_front();
         busy = true;
         skip = failure != 0;
       }
       unsigned long error = 0;
-      if (!skip && fileio::Write(handle, block.data(), block.size(), &error)) {
-        written += block.size();
+      if (!skip && fileio::WriteGather(handle, batch.pieces.data(), batch.pieces.size(), &scratch,
+                                       &error)) {
+        written += batch.bytes;
         if (written - writeBackFrom >= kWriteBehindStep) {
           // The flush at the commit then finds most of the file on its way to the disk.
           fileio::StartWriteBack(handle, writeBackFrom, written - writeBackFrom);
@@ -118,25 +148,26 @@ struct ReplacingFile::Writer {
       {
         std::lock_guard<std::mutex> lock(mutex);
         if (error != 0 && failure == 0) failure = error;
-        block.clear();
-        spare.push_back(std::move(block));
+        batch.Clear();
+        spare.push_back(std::move(batch));
         busy = false;
       }
       idle.notify_all();
     }
   }
 
-  std::vector<uint8_t> filling;  // the caller's block being filled
+  Batch filling;  // the caller's batch being filled
   // Shared with the thread, under `mutex`.
   std::mutex mutex;
-  std::condition_variable work;  // a block was queued, or the thread is to stop
-  std::condition_variable idle;  // a block was written
-  std::deque<std::vector<uint8_t>> queued;
-  std::vector<std::vector<uint8_t>> spare;  // written blocks, reused
+  std::condition_variable work;  // a batch was queued, or the thread is to stop
+  std::condition_variable idle;  // a batch was written
+  std::deque<Batch> queued;
+  std::vector<Batch> spare;  // written batches, reused
   unsigned long failure = 0;
   bool busy = false;
   bool stopping = false;
   // The thread's own.
+  std::vector<uint8_t> scratch;
   uint64_t written = 0;
   uint64_t writeBackFrom = 0;
   std::thread thread;  // last: starts once everything above is set up
@@ -145,7 +176,7 @@ struct ReplacingFile::Writer {
 ReplacingFile::ReplacingFile(std::string path) : path_(std::move(path)) {}
 
 ReplacingFile::~ReplacingFile() {
-  writer_.reset();
+  writer_.reset();  // writes (or drops) what is queued: lent bytes are not used after this
   if (!committed_ && !temp_.empty()) fileio::Remove(temp_);
 }
 
@@ -182,6 +213,23 @@ bool ReplacingFile::Write(const void* data, size_t size, std::string* reason) {
     return Fail(reason);
   }
   return true;
+}
+
+bool ReplacingFile::WriteLasting(const void* data, size_t size, std::string* reason) {
+  if (error_ != 0 || writer_ == nullptr) return Fail(reason);
+  try {
+    if (!writer_->AppendLasting(static_cast<const uint8_t*>(data), size, &error_))
+      return Fail(reason);
+  } catch (const std::bad_alloc&) {
+    error_ = fileio::OutOfMemoryError();
+    return Fail(reason);
+  }
+  return true;
+}
+
+bool ReplacingFile::Flush(std::string* reason) {
+  if (error_ != 0 || writer_ == nullptr) return Fail(reason);
+  return writer_->Drain(&error_) ? true : Fail(reason);
 }
 
 bool ReplacingFile::WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason) {

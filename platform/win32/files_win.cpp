@@ -156,6 +156,15 @@ bool Write(Handle h, const uint8_t* data, size_t size, unsigned long* error) {
   return true;
 }
 
+bool WriteGather(Handle h, const Piece* pieces, size_t count, std::vector<uint8_t>* scratch,
+                 unsigned long* error) {
+  // One WriteFile for the lot: gathering writes need unbuffered files on this system.
+  scratch->clear();
+  for (size_t k = 0; k < count; ++k)
+    scratch->insert(scratch->end(), pieces[k].data, pieces[k].data + pieces[k].size);
+  return Write(h, scratch->data(), scratch->size(), error);
+}
+
 bool WriteAt(Handle h, uint64_t offset, const uint8_t* data, size_t size, unsigned long* error) {
   LARGE_INTEGER at{}, end{};
   at.QuadPart = static_cast<LONGLONG>(offset);
