@@ -19,16 +19,6 @@ namespace {
 
 using namespace testing;
 
-const db::TExprFieldList& LyricsFieldList() {
-  static const db::TExprFieldList list("cdsMain",
-                                       {{"Id", "", 1, db::ftAutoInc, 0, db::fkData},
-                                        {"Artist", "", 2, db::ftString, 180, db::fkData},
-                                        {"Album", "", 3, db::ftString, 180, db::fkData},
-                                        {"Title", "", 4, db::ftString, 180, db::fkData},
-                                        {"Lyric", "", 5, db::ftMemo, 0, db::fkData},
-                                        {"SongFileName", "", 6, db::ftString, 500, db::fkData}});
-  return list;
-}
 
 class FilteredViewTest : public ::testing::Test {
  protected:

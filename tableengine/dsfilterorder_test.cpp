@@ -24,16 +24,6 @@ namespace {
 
 using namespace testing;
 
-const db::TExprFieldList& Fields() {
-  static const db::TExprFieldList list("cdsMain",
-                                       {{"Id", "", 1, db::ftAutoInc, 0, db::fkData},
-                                        {"Artist", "", 2, db::ftString, 180, db::fkData},
-                                        {"Album", "", 3, db::ftString, 180, db::fkData},
-                                        {"Title", "", 4, db::ftString, 180, db::fkData},
-                                        {"Lyric", "", 5, db::ftMemo, 0, db::fkData},
-                                        {"SongFileName", "", 6, db::ftString, 500, db::fkData}});
-  return list;
-}
 
 // Few distinct values, so equal keys are frequent; case variants, Windows-1252 accents,
 // wildcard and escape characters as data, the empty string.
@@ -158,7 +148,7 @@ class KeyOrderModel {
 
   void Add() {
     const char* text = kFilters[rng_() % std::size(kFilters)];
-    db::TExprParser parser(Fields(), text, rng_() % 4 ? db::foCaseInsensitive : 0);
+    db::TExprParser parser(LyricsFieldList(), text, rng_() % 4 ? db::foCaseInsensitive : 0);
     ASSERT_TRUE(parser.Ok()) << text;
     if (index_->RemembersKeyOrder()) ++remembered;
     uint32_t handle = 0;
@@ -239,7 +229,7 @@ TEST(FilteredViewKeyOrder, EqualKeysKeepTheQuicksortOrderThroughDropAndAdd) {
   ASSERT_EQ(MakeFilteredIndex(*table, desc, &made), DBERR_NONE);
   auto* index = static_cast<DSIDXFILT*>(table->RegisterIndex(std::move(made)));
   auto add = [&](const char* text, uint32_t* handle) {
-    db::TExprParser parser(Fields(), text, db::foCaseInsensitive);
+    db::TExprParser parser(LyricsFieldList(), text, db::foCaseInsensitive);
     return index->AddFilter(parser.FilterData(), parser.DataSize(), nullptr, handle);
   };
   // All records, or those whose Title starts with an «a» of either case.
@@ -370,7 +360,7 @@ TEST(FilteredViewKeyOrder, SearchKeystrokesThroughTheDataset) {
     }
     const char* text = searches[rng() % std::size(searches)];
     ds.SetFilter(text);
-    db::TExprParser parser(Fields(), text, db::foCaseInsensitive);
+    db::TExprParser parser(LyricsFieldList(), text, db::foCaseInsensitive);
     FilterProgram program;
     ASSERT_EQ(program.Build(parser.FilterData(), parser.DataSize(), &t.Field(1), t.FieldCount(),
                             t.Locale()),

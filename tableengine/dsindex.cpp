@@ -197,6 +197,23 @@ uint32_t DSIDX::UpperBound(uint32_t rec) const {
   return lo;
 }
 
+// Sorted, so neighbours are either equal or in order: a new rank at every position p whose key
+// `stepsUp(p)` from position p - 1's. False (ranks unknown) when memory runs out.
+template <class StepsUp>
+bool DSIDX::RanksOfSorted(std::vector<uint32_t>* rankOf, const StepsUp& stepsUp) const {
+  try {
+    rankOf->assign(table_.NextRecordNumber(), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  uint32_t rank = 0;
+  for (uint32_t p = 1; p <= count_; ++p) {
+    if (p == 1 || stepsUp(p)) ++rank;
+    if (RecordAt(p) < rankOf->size()) (*rankOf)[RecordAt(p)] = rank;
+  }
+  return true;
+}
+
 bool DSIDX::SortPositions(std::vector<uint32_t>* rankOf) {
   foundRec_ = 0;
   mapValid_ = false;
@@ -209,35 +226,16 @@ bool DSIDX::SortPositions(std::vector<uint32_t>* rankOf) {
                      });
     for (uint32_t p = 1; p <= count_; ++p) pos_[p] = e[p].rec;
     if (rankOf == nullptr) return false;
-    try {
-      rankOf->assign(table_.NextRecordNumber(), 0);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-    // Sorted, so neighbours are either equal or in order: a new rank at every step up.
-    uint32_t rank = 0;
-    for (uint32_t p = 1; p <= count_; ++p) {
-      if (p == 1 || keys.Less(e[p - 1], e[p])) ++rank;
-      if (uint32_t(e[p].rec) < rankOf->size()) (*rankOf)[uint32_t(e[p].rec)] = rank;
-    }
-    return true;
+    return RanksOfSorted(rankOf, [&](uint32_t p) { return keys.Less(e[p - 1], e[p]); });
   }
   SortIndexEntries(pos_.data(), count_, [this](int32_t a, int32_t b) {
     return CompareRecords(uint32_t(a), uint32_t(b)) < 0;
   });
   // Neighbours in a sorted sequence tell the ranks only when the comparison is a total order.
   if (rankOf == nullptr || !KeysTotallyOrdered()) return false;
-  try {
-    rankOf->assign(table_.NextRecordNumber(), 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  uint32_t rank = 0;
-  for (uint32_t p = 1; p <= count_; ++p) {
-    if (p == 1 || CompareRecords(RecordAt(p - 1), RecordAt(p)) != 0) ++rank;
-    if (RecordAt(p) < rankOf->size()) (*rankOf)[RecordAt(p)] = rank;
-  }
-  return true;
+  return RanksOfSorted(rankOf, [this](uint32_t p) {
+    return CompareRecords(RecordAt(p - 1), RecordAt(p)) != 0;
+  });
 }
 
 // Floating-point keys (and time stamps, compared as such) are not a total order: NaN compares

@@ -189,6 +189,10 @@ class DSIDX {
  private:
   bool NeighboursUnique() const;
   bool KeysTotallyOrdered() const;
+  // Fills rankOf from the sorted positions (see SortPositions); `stepsUp(p)` tells whether
+  // position p's key is above position p - 1's.
+  template <class StepsUp>
+  bool RanksOfSorted(std::vector<uint32_t>* rankOf, const StepsUp& stepsUp) const;
   bool SortedLike(const DSIDX& source) const;
   uint32_t SearchPosition(uint32_t rec) const;
   DBResult TakeFromSource(const DSIDX& source, bool appendInOrder);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tableengine/DBCommon.h"
 #include "tableengine/dsbase.h"
 
 namespace dsengine::testing {
@@ -30,6 +31,18 @@ inline std::vector<FieldDescriptor> LyricsFields() {
       MakeField("Id", fldINT32, fldstAUTOINC, 0), MakeField("Artist", fldZSTRING, 0, 180),
       MakeField("Album", fldZSTRING, 0, 180),     MakeField("Title", fldZSTRING, 0, 180),
       MakeField("Lyric", fldBLOB, fldstMEMO, 0),  MakeField("SongFileName", fldZSTRING, 0, 500)};
+}
+
+// The lyrics table's fields as the filter parser sees them (dataset "cdsMain").
+inline const db::TExprFieldList& LyricsFieldList() {
+  static const db::TExprFieldList list("cdsMain",
+                                       {{"Id", "", 1, db::ftAutoInc, 0, db::fkData},
+                                        {"Artist", "", 2, db::ftString, 180, db::fkData},
+                                        {"Album", "", 3, db::ftString, 180, db::fkData},
+                                        {"Title", "", 4, db::ftString, 180, db::fkData},
+                                        {"Lyric", "", 5, db::ftMemo, 0, db::fkData},
+                                        {"SongFileName", "", 6, db::ftString, 500, db::fkData}});
+  return list;
 }
 
 inline std::unique_ptr<DSBASE> MakeTable(std::vector<FieldDescriptor> fields,
