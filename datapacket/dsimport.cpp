@@ -129,11 +129,19 @@ class Importer {
     return TableParameters();
   }
 
-  // Rows up to the reader's end, with `reserve` more slots made at once.
-  DBResult Rows(uint64_t reserve) {
+  // Rows up to the reader's end of a packet of `packetSize` bytes, with `reserve` more slots
+  // made at once, and BLOB entries for them.
+  DBResult Rows(uint64_t reserve, size_t packetSize) {
     const uint64_t wanted = uint64_t(t_.NextRecordNumber() - 1) + reserve;
     if (DBResult st = t_.ReserveSlots(wanted > UINT32_MAX - 1 ? UINT32_MAX - 1 : uint32_t(wanted)))
       return st;
+    // A BLOB entry per row and BLOB field at most (null values take none), and never more than
+    // the packet's bytes can carry: each BLOB value takes its 4-byte length at least.
+    uint64_t blobFields = 0;
+    for (uint32_t f = 1; f <= t_.FieldCount(); ++f) blobFields += t_.Field(f).type == fldBLOB;
+    const uint64_t blobs = std::min<uint64_t>(reserve * blobFields, packetSize / 4);
+    if (blobs != 0)
+      if (DBResult st = t_.Blobs().Reserve(size_t(blobs))) return st;
     MapReplaced();
     record_.assign(t_.RecordSize(), 0);
     for (;;) {
@@ -225,7 +233,7 @@ class Importer {
     if (status == kItemValue) {
       uint32_t h = 0;
       const DBResult st = Borrowable(data, length) ? t_.Blobs().AddBorrowed(data, length, &h)
-                                                    : t_.Blobs().Add(data, length, &h);
+                                                   : t_.Blobs().Add(data, length, &h);
       if (st != DBERR_NONE) return st;
       handle = static_cast<int32_t>(h);
       flag = kValuePresent;
@@ -335,7 +343,8 @@ DBResult FirstPacket(DSBASE& table, std::span<const uint8_t> packet,
   std::span<const uint8_t> borrowable;
   if (DBResult st = Borrowable(table, *imp, packet, holder, &borrowable)) return st;
   importer.BorrowFrom(borrowable);
-  if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table))) return st;
+  if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table), packet.size()))
+    return st;
   if (DBResult st = Finish(table)) return st;
   table.SetProp(dspropSTREAMMODE, mode);
   if (!lastPacket) table.SetPendingImport(std::move(imp));
@@ -355,7 +364,8 @@ DBResult FollowUpPacket(DSBASE& table, std::span<const uint8_t> packet,
   if (DBResult st = Borrowable(table, *imp, packet, holder, &borrowable)) return st;
   Importer importer(table, *imp);
   importer.BorrowFrom(borrowable);
-  if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table))) return st;
+  if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table), packet.size()))
+    return st;
   if (DBResult st = Finish(table)) return st;
   if (lastPacket) table.SetPendingImport(nullptr);
   return DBERR_NONE;

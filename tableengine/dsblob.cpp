@@ -31,6 +31,18 @@ DBResult BlobStore::Append(Entry entry, uint32_t* handle) {
   return DBERR_NONE;
 }
 
+DBResult BlobStore::Reserve(size_t count) {
+  if (count > size_t(INT32_MAX) - entries_.size()) return DBERR_NOMEMORY;
+  try {
+    entries_.reserve(entries_.size() + count);
+  } catch (const std::bad_alloc&) {
+    return DBERR_NOMEMORY;
+  } catch (const std::length_error&) {
+    return DBERR_NOMEMORY;
+  }
+  return DBERR_NONE;
+}
+
 DBResult BlobStore::Add(const void* data, uint32_t length, uint32_t* handle) {
   Entry entry;
   try {

@@ -32,6 +32,9 @@ class BlobStore {
   const uint8_t* Data(uint32_t handle) const { return entries_[handle - 1].Data(); }
   uint32_t Length(uint32_t handle) const { return entries_[handle - 1].Length(); }
 
+  // Makes room for `count` more entries at once (a packet import that knows its row count).
+  // 9473 when out of memory (the store is unchanged).
+  DBResult Reserve(size_t count);
   // New entry with a copy of `data`; its number goes to *handle. 9473 when out of memory.
   DBResult Add(const void* data, uint32_t length, uint32_t* handle);
   // Keeps `buffer` alive while entries borrow from it; AddBorrowed may then point into it.
