@@ -147,8 +147,13 @@ void RunFacade(uint32_t n, std::unique_ptr<dsengine::DSBASE> table, SqliteAnchor
         return FacadeBench::Load(anchors.file, k == 0, k == 0 ? &resident : &ignored);
       });
       AddLoadSaveRows(n, anchors, load, save, floorRead, floorWrite, double(resident), missing);
-      Add({"save over the old file", n, saveOver, "sqlite backup :memory:->file", anchors.liteSave,
-           {}, ""});
+      Add({"save over the old file",
+           n,
+           saveOver,
+           "sqlite backup :memory:->file",
+           anchors.liteSave,
+           {},
+           ""});
       Add({kFacadeSortRow,
            n,
            Median([&](int) { return facade.Sort(); }),

@@ -29,9 +29,10 @@ class TClientDataSet : public TCustomClientDataSet {
   void SavePacketFile(const std::string& fileName, TDataPacketFormat format = dfBinary);
   // Closes the dataset and opens it from the packet in `fileName` (binary or XML, found by
   // content). The BLOB values of a binary packet stay where the file was read to, so the
-  // table holds the packet's bytes instead of a copy of each value. Raises EFOpenError when the file cannot be read, EDBClient for a packet the
-  // engine refuses ("Mismatch in datapacket." ...), EDatabaseError for an empty file ("Missing
-  // data provider or data packet"). After a failure the dataset stays closed without a table.
+  // table holds the packet's bytes instead of a copy of each value. Raises EFOpenError when the
+  // file cannot be read, EDBClient for a packet the engine refuses ("Mismatch in datapacket." ...),
+  // EDatabaseError for an empty file ("Missing data provider or data packet"). After a failure the
+  // dataset stays closed without a table.
   void LoadPacketFile(const std::string& fileName);
 
   // The same through streams: saving writes the packet without a length; loading takes every

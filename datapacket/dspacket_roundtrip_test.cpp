@@ -206,7 +206,8 @@ TEST(TableRoundTrip, OnlyBinaryPacketsWithBlobValuesAreHeld) {
   auto noBlobs = MakeLyricsTable();
   AddLyric(*noBlobs, "C", "3");
   auto plain = std::make_shared<ByteArray>(Export(*noBlobs));
-  auto truncated = std::make_shared<ByteArray>(ByteArray::CopyOf(binary->data(), binary->size() - 3));
+  auto truncated =
+      std::make_shared<ByteArray>(ByteArray::CopyOf(binary->data(), binary->size() - 3));
 
   struct Case {
     std::shared_ptr<ByteArray> packet;

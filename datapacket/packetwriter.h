@@ -190,7 +190,7 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
   std::vector<Lasting> lasting_;  // values sent by reference with the next Spill
   size_t lastingBytes_ = 0;
   size_t chunk_ = 0;
-  uint64_t sent_ = 0;                // bytes already sent; buf_ holds the ones after them
+  uint64_t sent_ = 0;                 // bytes already sent; buf_ holds the ones after them
   uint8_t header_[kHeaderSize] = {};  // the header once sent: the row count still changes
   bool sinkFailed_ = false;
 };

@@ -24,8 +24,8 @@ struct RowValue {
 RowValue RowValueOfField(const dsengine::FieldDescriptor& field, const uint8_t* record,
                          const uint8_t* blob = nullptr, uint32_t blobLength = 0);
 // The same from the field's value bytes and null flag where they lie (a table's column store).
-RowValue RowValueOf(const dsengine::FieldDescriptor& field, const uint8_t* value,
-                    uint8_t nullFlag, const uint8_t* blob = nullptr, uint32_t blobLength = 0);
+RowValue RowValueOf(const dsengine::FieldDescriptor& field, const uint8_t* value, uint8_t nullFlag,
+                    const uint8_t* blob = nullptr, uint32_t blobLength = 0);
 
 // Stores a value read from a packet into field `field` of `record` and clears its null flag:
 // strings cut at the field's width and terminated; varying bytes and wide strings cut to the

@@ -59,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     auto held = std::make_shared<ByteArray>(ByteArray::CopyOf(data, size));
     if (held->size() != size) return 0;
-    if (ImportPacket(table, std::shared_ptr<const ByteArray>(std::move(held)), true) != 0)
-      return 0;
+    if (ImportPacket(table, std::shared_ptr<const ByteArray>(std::move(held)), true) != 0) return 0;
   }
   const uint32_t mode = size != 0 && (data[size - 1] & 1) ? 5 : 0;
   table.SetProp(dsengine::dspropSTREAMMODE, mode);

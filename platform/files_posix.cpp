@@ -96,8 +96,10 @@ bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(siz
   if (fd < 0) return Failed(errno, reason);
   struct stat st;
   int error = 0;
-  if (fstat(fd, &st) != 0) error = errno;
-  else if (!S_ISREG(st.st_mode)) error = EISDIR;
+  if (fstat(fd, &st) != 0)
+    error = errno;
+  else if (!S_ISREG(st.st_mode))
+    error = EISDIR;
   const size_t size = error ? 0 : static_cast<size_t>(st.st_size);
   uint8_t* data = nullptr;
   if (size > 0) {
@@ -111,9 +113,12 @@ bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(siz
   for (size_t done = 0; !error && done < size;) {
     ssize_t n = read(fd, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) error = errno;
-    else if (n == 0) error = EIO;  // the file became shorter while it was read
-    else done += static_cast<size_t>(n);
+    if (n < 0)
+      error = errno;
+    else if (n == 0)
+      error = EIO;  // the file became shorter while it was read
+    else
+      done += static_cast<size_t>(n);
   }
   close(fd);
   return error ? Failed(error, reason) : true;

@@ -117,7 +117,8 @@ TEST_F(FilesTest, ReadIntoCallerMemoryAsksOnceForTheFileSize) {
   EXPECT_EQ(asked.size(), 1u);  // nothing to place, nothing asked
 
   std::string reason;
-  EXPECT_FALSE(ReadWholeFileInto(In("f"), [](size_t) -> uint8_t* { return nullptr; }, &reason));
+  EXPECT_FALSE(ReadWholeFileInto(
+      In("f"), [](size_t) -> uint8_t* { return nullptr; }, &reason));
   EXPECT_FALSE(reason.empty());
   reason.clear();
   EXPECT_FALSE(ReadWholeFileInto(
@@ -140,7 +141,7 @@ TEST_F(FilesTest, ReplacementWrittenInPiecesAppearsOnlyAtCommit) {
     std::vector<uint8_t> data;
     ASSERT_TRUE(ReadWholeFile(path, data));
     EXPECT_EQ(data, Bytes("old content"));  // not replaced before the commit
-    EXPECT_EQ(Entries().size(), 2u);          // the file and the temporary one
+    EXPECT_EQ(Entries().size(), 2u);        // the file and the temporary one
     ASSERT_TRUE(file.Commit());
   }
   std::vector<uint8_t> data;

@@ -18,8 +18,8 @@
 namespace platform {
 
 namespace {
-constexpr size_t kBlock = size_t(1) << 20;            // bytes handed to the thread at a time
-constexpr size_t kMaxQueued = 3;                      // blocks waiting for the thread at most
+constexpr size_t kBlock = size_t(1) << 20;                // bytes handed to the thread at a time
+constexpr size_t kMaxQueued = 3;                          // blocks waiting for the thread at most
 constexpr uint64_t kWriteBehindStep = uint64_t(8) << 20;  // disk write-back started this often
 }  // namespace
 
@@ -136,8 +136,8 @@ struct ReplacingFile::Writer {
         skip = failure != 0;
       }
       unsigned long error = 0;
-      if (!skip && fileio::WriteGather(handle, batch.pieces.data(), batch.pieces.size(), &scratch,
-                                       &error)) {
+      if (!skip &&
+          fileio::WriteGather(handle, batch.pieces.data(), batch.pieces.size(), &scratch, &error)) {
         written += batch.bytes;
         if (written - writeBackFrom >= kWriteBehindStep) {
           // The flush at the commit then finds most of the file on its way to the disk.

@@ -19,7 +19,6 @@ namespace {
 
 using namespace testing;
 
-
 class FilteredViewTest : public ::testing::Test {
  protected:
   void SetUp() override {

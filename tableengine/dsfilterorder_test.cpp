@@ -24,7 +24,6 @@ namespace {
 
 using namespace testing;
 
-
 // Few distinct values, so equal keys are frequent; case variants, Windows-1252 accents,
 // wildcard and escape characters as data, the empty string.
 const std::vector<std::string> kWords = {

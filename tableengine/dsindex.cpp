@@ -233,9 +233,8 @@ bool DSIDX::SortPositions(std::vector<uint32_t>* rankOf) {
   });
   // Neighbours in a sorted sequence tell the ranks only when the comparison is a total order.
   if (rankOf == nullptr || !KeysTotallyOrdered()) return false;
-  return RanksOfSorted(rankOf, [this](uint32_t p) {
-    return CompareRecords(RecordAt(p - 1), RecordAt(p)) != 0;
-  });
+  return RanksOfSorted(
+      rankOf, [this](uint32_t p) { return CompareRecords(RecordAt(p - 1), RecordAt(p)) != 0; });
 }
 
 // Floating-point keys (and time stamps, compared as such) are not a total order: NaN compares

@@ -44,13 +44,13 @@ class FileHandle {
 bool Failed(DWORD code, std::string* reason) {
   if (!reason) return false;
   char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   reason->assign(text ? text : "", n);
   if (text) LocalFree(text);
-  while (!reason->empty() && (static_cast<unsigned char>(reason->back()) <= ' ' ||
-                              reason->back() == '.'))
+  while (!reason->empty() &&
+         (static_cast<unsigned char>(reason->back()) <= ' ' || reason->back() == '.'))
     reason->pop_back();
   if (reason->empty()) *reason = "System error " + std::to_string(code);
   return false;
