@@ -364,9 +364,10 @@ TEST(XmlRoundTrip, LyricsWithAccentsAndLineBreaksInBothModes) {
 }
 
 TEST(XmlRoundTrip, NamesThatMapToTheSameAttributeKeepTheirOwnValues) {
-  // "a b", "a_b" and "a(b" all turn into the attribute name a_b; each keeps its value.
+  // "a b", "a_b", "a(b", "a\\b" and "a\x01b" all turn into the attribute name a_b; each keeps
+  // its value. A backslash or a control character in an attribute name would not read back.
   std::vector<ColSpec> columns;
-  for (const char* name : {"a b", "a_b", "a(b", "a_b_2"}) {
+  for (const char* name : {"a b", "a_b", "a(b", "a_b_2", "a\\b", "a\x01" "b"}) {
     ColSpec c;
     c.name = name;
     c.kind = Kind::kString;
@@ -375,7 +376,7 @@ TEST(XmlRoundTrip, NamesThatMapToTheSameAttributeKeepTheirOwnValues) {
     columns.push_back(c);
   }
   std::vector<Op> ops{{kItemValue, {0}}};  // row state, then the values
-  for (const char* value : {"one", "two", "three", "four"})
+  for (const char* value : {"one", "two", "three", "four", "five", "six"})
     ops.push_back({kItemValue, std::vector<uint8_t>(value, value + std::strlen(value))});
   for (uint32_t mode : {kStreamXml, kStreamXmlUtf8Mode}) {
     ByteArray direct, xml, relayed;
@@ -386,11 +387,12 @@ TEST(XmlRoundTrip, NamesThatMapToTheSameAttributeKeepTheirOwnValues) {
     ASSERT_EQ(Emit(xw, columns, {}, ops, &xml), 0);
     const std::string doc(reinterpret_cast<const char*>(xml.data()), xml.size());
     EXPECT_NE(doc.find("attrname=\"a_b_3\""), std::string::npos) << doc;
+    EXPECT_NE(doc.find("fieldname=\"a&#092;b\" attrname=\"a_b_4\""), std::string::npos) << doc;
     DSXMLEXTRACT reader;
     ASSERT_EQ(reader.OpenPacket(xml.bytes()), 0);
     DSDATAPACKET rewriter;
     Relay relay(reader, rewriter);
-    ASSERT_EQ(relay.Run(4), 0);
+    ASSERT_EQ(relay.Run(static_cast<uint32_t>(columns.size())), 0);
     ASSERT_EQ(rewriter.FinishPacket(&relayed), 0);
     // Apart from the attribute bit 0x10 that columns read from XML carry, the bytes agree.
     std::vector<uint8_t> expected = ToVector(direct), got = ToVector(relayed);

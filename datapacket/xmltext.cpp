@@ -194,6 +194,7 @@ std::string XmlNameOf(std::string_view columnName) {
       case '"':
       case '\'':
       case '&':
+      case '\\':
         c = '_';
         break;
       default:

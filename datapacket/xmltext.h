@@ -34,8 +34,9 @@ class XmlTextDecoder {
 };
 
 // The XML name of a column: blank ( ) # * ! $ % ? replaced by "_"; so are the characters an
-// attribute name can not hold at all (= < > / " ' & and bytes below 33), so that every column
-// name gives a name the reader can find again.
+// attribute name can not hold (= < > / " ' & and bytes below 33) and the backslash, which the
+// writer would otherwise escape inside the name, so that every column name gives a name the
+// reader can find again.
 std::string XmlNameOf(std::string_view columnName);
 
 // Base64 with the RFC 4648 alphabet, "=" padding, no line breaks.
