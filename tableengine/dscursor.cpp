@@ -381,6 +381,7 @@ DBResult DSCursor::ModifyRecord(const uint8_t* record) {
   Synchronise();
   if (status_ != DBERR_NONE) return status_;
   uint32_t rec = record_;
+  index_->NotePosition(record_, position_);  // the table looks for it there first
   if (DBResult st = table_->ModifyRecord(record_, record, index_, &rec)) return st;
   // A version that left the filtered view vanished from here like a deleted record.
   AfterOwnChange(rec, position_, DBERR_KEYORRECDELETED);

@@ -3,7 +3,11 @@
 // the table as it was.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <random>
+#include <string>
 
 #include "tableengine/dsbase.h"
 #include "tableengine/dstesting.h"
@@ -309,6 +313,71 @@ TEST(Modify, UniqueRefusalWithoutLoggingRestoresTheRecord) {
   const Snapshot before = Take(*t);
   Modify(*t, b, kArtist, "A", DBERR_KEYVIOL);
   EXPECT_EQ(Take(*t), before);
+}
+
+// Random key changes against a model of what a key change does to an index: the old version
+// leaves, the new one goes after every equal key (with its key unchanged it takes the old one's
+// place); a unique index refuses a key another record
+// holds, and then every index keeps its order.
+TEST(Modify, RandomKeyChangesMoveRecordsAsRemovalAndInsertion) {
+  auto t = MakeLyricsTable();
+  std::mt19937 rng(7);
+  auto pick = [&rng](const char* prefix, int count) {
+    return prefix + std::to_string(std::uniform_int_distribution<int>(0, count - 1)(rng));
+  };
+  IndexDescriptor unique = UniqueOn(kArtist), titles{};
+  strcpy(titles.name, "t");
+  titles.fieldCount = 1;
+  titles.fields[0] = kTitle;
+  std::vector<uint32_t> byArtist, byTitle;  // the model's orders
+  std::map<uint32_t, std::string> artistOf, titleOf;
+  for (int k = 0; k < 12; ++k) {
+    const std::string artist = "A" + std::to_string(k), title = pick("T", 4);
+    const uint32_t rec = Add(*t, artist, title);
+    artistOf[rec] = artist, titleOf[rec] = title;
+  }
+  ASSERT_EQ(t->CreateIndex(&unique), DBERR_NONE);
+  ASSERT_EQ(t->CreateIndex(&titles), DBERR_NONE);
+  const DSIDX *uniqueIndex = nullptr, *titleIndex = nullptr;
+  for (const auto& idx : t->Indexes()) {
+    if (strcmp(idx->Name(), "u") == 0) uniqueIndex = idx.get();
+    if (strcmp(idx->Name(), "t") == 0) titleIndex = idx.get();
+  }
+  ASSERT_TRUE(uniqueIndex && titleIndex);
+  byArtist = Order(*uniqueIndex), byTitle = Order(*titleIndex);
+  auto place = [](std::vector<uint32_t>& order, uint32_t oldRec, uint32_t newRec,
+                  std::map<uint32_t, std::string>& keyOf) {
+    const auto old = std::find(order.begin(), order.end(), oldRec);
+    if (keyOf[oldRec] == keyOf[newRec]) return void(*old = newRec);  // an unchanged key stays
+    order.erase(old);
+    auto at = std::upper_bound(order.begin(), order.end(), keyOf[newRec],
+                               [&](const std::string& key, uint32_t r) { return key < keyOf[r]; });
+    order.insert(at, newRec);
+  };
+  int refused = 0, moved = 0;
+  for (int step = 0; step < 400; ++step) {
+    const uint32_t rec = byTitle[std::uniform_int_distribution<size_t>(0, byTitle.size() - 1)(rng)];
+    const bool artistChange = rng() % 2 == 0;
+    const std::string value = artistChange ? pick("A", 16) : pick("T", 4);
+    bool clash = false;
+    for (uint32_t other : byArtist)
+      clash |= artistChange && other != rec && artistOf[other] == value;
+    const uint32_t now =
+        Modify(*t, rec, artistChange ? kArtist : kTitle, value, clash ? DBERR_KEYVIOL : DBERR_NONE);
+    if (clash) {
+      ++refused;
+    } else if (now != rec) {
+      artistOf[now] = artistChange ? value : artistOf[rec];
+      titleOf[now] = artistChange ? titleOf[rec] : value;
+      moved += (artistChange ? artistOf[rec] : titleOf[rec]) != value;
+      place(byArtist, rec, now, artistOf);
+      place(byTitle, rec, now, titleOf);
+    }
+    ASSERT_EQ(Order(*uniqueIndex), byArtist) << "step " << step;
+    ASSERT_EQ(Order(*titleIndex), byTitle) << "step " << step;
+  }
+  EXPECT_GT(refused, 20);
+  EXPECT_GT(moved, 100);
 }
 
 // ---- Delete ----

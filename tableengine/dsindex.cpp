@@ -67,6 +67,13 @@ uint32_t DSIDX::FindPosition(uint32_t rec) const {
   return pos;
 }
 
+void DSIDX::NotePosition(uint32_t rec, uint32_t pos) const {
+  if (HasKeys() && rec != 0 && pos >= 1 && pos <= count_ && RecordAt(pos) == rec) {
+    foundRec_ = rec;
+    foundPos_ = pos;
+  }
+}
+
 uint32_t DSIDX::SearchPosition(uint32_t rec) const {
   if (!HasKeys()) {
     if (!mapValid_) FillPositionMap();
@@ -168,6 +175,7 @@ void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
   pos_[pos] = static_cast<int32_t>(rec);
   ++count_;
   MapRecord(rec, pos);
+  NotePosition(rec, pos);
 }
 
 void DSIDX::RemoveAt(uint32_t pos) {
@@ -183,6 +191,7 @@ void DSIDX::SetAt(uint32_t pos, uint32_t rec) {
   MapRecord(RecordAt(pos), 0);
   pos_[pos] = static_cast<int32_t>(rec);
   MapRecord(rec, pos);
+  NotePosition(rec, pos);
 }
 
 uint32_t DSIDX::UpperBound(uint32_t rec) const {
@@ -410,11 +419,30 @@ DBResult DSIDX::ReplaceRecord(uint32_t oldRec, uint32_t newRec) {
     Touch();
     return DBERR_NONE;
   }
-  RemoveAt(at);
-  const DBResult st = InsertRecord(newRec);
-  if (st != DBERR_NONE) InsertAt(at, oldRec);  // the slot it left is still free
+  return MoveRecord(at, newRec);
+}
+
+// The same positions as taking the entry at `at` out and inserting newRec by its key, but only
+// the entries between the two places shift (a removal and an insertion would each shift every
+// entry behind them). The array, the old entry included, is sorted, so the binary search may
+// count the old entry; it leaves, so the place is one lower when it stood before it.
+DBResult DSIDX::MoveRecord(uint32_t at, uint32_t newRec) {
+  uint32_t to = UpperBound(newRec);
+  if (to > at) --to;
+  if (IsUnique() && to > 1) {
+    const uint32_t before = to - 1 < at ? to - 1 : to;  // the neighbour, the old entry skipped
+    if (CompareRecords(RecordAt(before), newRec) == 0) return DBERR_KEYVIOL;
+  }
+  foundRec_ = 0;
+  if (to < at)
+    memmove(&pos_[to + 1], &pos_[to], sizeof(int32_t) * (at - to));
+  else if (to > at)
+    memmove(&pos_[at], &pos_[at + 1], sizeof(int32_t) * (to - at));
+  pos_[to] = static_cast<int32_t>(newRec);
+  mapValid_ = false;  // a keyed index answers by key; the map is never consulted
+  NotePosition(newRec, to);
   Touch();
-  return st;
+  return DBERR_NONE;
 }
 
 void DSIDX::PutBackAt(uint32_t pos, uint32_t rec) {

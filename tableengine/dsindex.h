@@ -111,6 +111,10 @@ class DSIDX {
   // kept while records are appended, replaced in place or taken off the end and rebuilt (one
   // pass) after anything else moved positions.
   uint32_t FindPosition(uint32_t rec) const;
+  // Tells the index that `rec` stands at `pos` (a cursor on it knows), so that the next
+  // FindPosition(rec) needs no search. Ignored unless the index has key fields (where a record
+  // is listed once) and RecordAt(pos) == rec.
+  void NotePosition(uint32_t rec, uint32_t pos) const;
 
   // Increases with every insertion, removal, replacement and rebuild.
   uint32_t ChangeCounter() const { return changes_; }
@@ -173,6 +177,9 @@ class DSIDX {
   void Touch() { ++changes_; }
   // Position after the last record whose key is <= rec's key (binary search).
   uint32_t UpperBound(uint32_t rec) const;
+  // ReplaceRecord of a keyed index when the key changed: the entry at `at` becomes newRec at
+  // its key's place. 9729 (index unchanged) when a unique index holds newRec's key.
+  DBResult MoveRecord(uint32_t at, uint32_t newRec);
   // Sorts positions 1 .. count (SortIndexEntries, dssort.h), comparing byte keys of the records
   // where every key field has them, else the records themselves. With `rankOf`, and when the
   // keys are totally ordered (no floating-point key), also fills rankOf[rec] for every record of
@@ -215,8 +222,9 @@ class DSIDX {
   // mapValid_. Filled on the first search after positions moved.
   mutable std::vector<uint32_t> positionOf_;
   mutable bool mapValid_ = false;
-  // The last search's answer (a modify asks for the same record twice); cleared whenever
-  // positions change.
+  // The last answer about a record's position: a search's, a cursor's note, or in a keyed index
+  // the position a record was just put at (a modify asks for the old record's position twice
+  // and the cursor for the new one's). Cleared whenever other positions change.
   mutable uint32_t foundRec_ = 0, foundPos_ = 0;
 };
 
