@@ -2,6 +2,7 @@
 // (so the caller's work and the system's copying overlap), then flushed and renamed over the
 // file. The raw calls come from platform/fileio.h.
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -95,10 +96,11 @@ struct ReplacingFile::Writer {
     }
   };
 
+  // Reads the thread's failure without the mutex: the caller asks after every piece.
   bool Failure(unsigned long* error) {
-    std::lock_guard<std::mutex> lock(mutex);
-    if (failure) *error = failure;
-    return failure == 0;
+    const unsigned long f = failure.load(std::memory_order_acquire);
+    if (f) *error = f;
+    return f == 0;
   }
 
   bool Hand(unsigned long* error) {
@@ -147,7 +149,7 @@ struct ReplacingFile::Writer {
       }
       {
         std::lock_guard<std::mutex> lock(mutex);
-        if (error != 0 && failure == 0) failure = error;
+        if (error != 0 && failure == 0) failure.store(error, std::memory_order_release);
         batch.Clear();
         spare.push_back(std::move(batch));
         busy = false;
@@ -162,8 +164,8 @@ struct ReplacingFile::Writer {
   std::condition_variable work;  // a batch was queued, or the thread is to stop
   std::condition_variable idle;  // a batch was written
   std::deque<Batch> queued;
-  std::vector<Batch> spare;  // written batches, reused
-  unsigned long failure = 0;
+  std::vector<Batch> spare;               // written batches, reused
+  std::atomic<unsigned long> failure{0};  // written under the mutex
   bool busy = false;
   bool stopping = false;
   // The thread's own.
