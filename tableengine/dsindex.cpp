@@ -107,8 +107,11 @@ void DSIDX::FillPositionMap() const {
   mapValid_ = true;
 }
 
-void DSIDX::MapRecord(uint32_t rec, uint32_t pos) {
+// The map holds a record's first position (the change index lists a record once per log entry):
+// an entry only maps its record when that has no earlier one.
+void DSIDX::MapFirst(uint32_t rec, uint32_t pos) {
   if (!mapValid_) return;
+  if (rec < positionOf_.size() && positionOf_[rec] != 0 && positionOf_[rec] < pos) return;
   if (rec >= positionOf_.size()) {
     try {
       positionOf_.resize(std::max<size_t>(size_t(rec) + 1, positionOf_.size() * 3 / 2));
@@ -118,6 +121,13 @@ void DSIDX::MapRecord(uint32_t rec, uint32_t pos) {
     }
   }
   positionOf_[rec] = pos;
+}
+
+// The entry at `pos` leaves. When it was its record's first one, the record is listed nowhere
+// else: removals are only mapped at the end of the list, and replacements only happen in
+// indexes that list a record once.
+void DSIDX::Unmap(uint32_t rec, uint32_t pos) {
+  if (mapValid_ && rec < positionOf_.size() && positionOf_[rec] == pos) positionOf_[rec] = 0;
 }
 
 int DSIDX::CompareRecords(uint32_t a, uint32_t b) const {
@@ -165,7 +175,7 @@ void DSIDX::Append(uint32_t rec) {
   foundRec_ = 0;
   pos_[++count_] = static_cast<int32_t>(rec);
   pos_[count_ + 1] = -1;
-  MapRecord(rec, count_);
+  MapFirst(rec, count_);
 }
 
 void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
@@ -174,23 +184,23 @@ void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
   memmove(&pos_[pos + 1], &pos_[pos], sizeof(int32_t) * (count_ + 2 - pos));
   pos_[pos] = static_cast<int32_t>(rec);
   ++count_;
-  MapRecord(rec, pos);
+  MapFirst(rec, pos);
   NotePosition(rec, pos);
 }
 
 void DSIDX::RemoveAt(uint32_t pos) {
   foundRec_ = 0;
   if (pos < count_) mapValid_ = false;  // later records move down
-  MapRecord(RecordAt(pos), 0);
+  Unmap(RecordAt(pos), pos);
   memmove(&pos_[pos], &pos_[pos + 1], sizeof(int32_t) * (count_ + 1 - pos));
   --count_;
 }
 
 void DSIDX::SetAt(uint32_t pos, uint32_t rec) {
   foundRec_ = 0;
-  MapRecord(RecordAt(pos), 0);
+  Unmap(RecordAt(pos), pos);
   pos_[pos] = static_cast<int32_t>(rec);
-  MapRecord(rec, pos);
+  MapFirst(rec, pos);
   NotePosition(rec, pos);
 }
 

@@ -203,7 +203,9 @@ class DSIDX {
   bool SortedLike(const DSIDX& source) const;
   uint32_t SearchPosition(uint32_t rec) const;
   DBResult TakeFromSource(const DSIDX& source, bool appendInOrder);
-  void MapRecord(uint32_t rec, uint32_t pos);  // while the map is valid
+  // While the map is valid: the entry at `pos` came, or left.
+  void MapFirst(uint32_t rec, uint32_t pos);
+  void Unmap(uint32_t rec, uint32_t pos);
   void FillPositionMap() const;
 
   DSBASE& table_;
