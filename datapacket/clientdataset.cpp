@@ -2,10 +2,9 @@
 // import, with the framework's file errors.
 #include "datapacket/clientdataset.h"
 
+#include <algorithm>
 #include <istream>
-#include <iterator>
 #include <ostream>
-#include <vector>
 
 #include "datapacket/dspacket.h"
 #include "datapacket/packetformats.h"
@@ -114,11 +113,20 @@ void TClientDataSet::LoadPacketFile(const std::string& fileName) {
 void TClientDataSet::LoadFromStream(std::istream& stream) {
   Close();
   savedPacket_.reset();
-  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(stream),
-                                   std::istreambuf_iterator<char>()};
+  // Read straight into the packet's array (from the stream's buffer, as an iterator over it
+  // would), doubling its room as it fills.
+  ByteArray packet;
+  constexpr size_t kFirstRoom = size_t(1) << 16;
+  std::streambuf* source = stream.rdbuf();
+  for (std::streamsize got = 1; source != nullptr && got > 0;) {
+    if (packet.size() == packet.capacity() &&
+        !packet.Reserve(std::max(kFirstRoom, packet.capacity() * 2)))
+      throw EStreamError("Stream read error");
+    got = source->sgetn(reinterpret_cast<char*>(packet.data() + packet.size()),
+                        static_cast<std::streamsize>(packet.capacity() - packet.size()));
+    if (got > 0) packet.SetSize(packet.size() + size_t(got));
+  }
   if (stream.bad()) throw EStreamError("Stream read error");
-  ByteArray packet = ByteArray::CopyOf(bytes.data(), bytes.size());
-  if (packet.size() != bytes.size()) throw EStreamError("Stream read error");
   OpenFromPacket(std::move(packet));
 }
 

@@ -125,6 +125,15 @@ TEST_F(ClientDataSetFile, LargeTableSavedInPiecesEqualsTheWholePacket) {
   EXPECT_EQ(third.FieldByName("Lyric").AsString(), "short now");
   third.Prior();
   EXPECT_EQ(third.FieldByName("Lyric").AsString(), std::string(8398, char('a' + 398 % 26)));
+
+  // The same bytes from a stream, which is read in growing pieces, give the same table.
+  const std::vector<uint8_t> again = FileBytes(In("big.roZoreda"));
+  std::stringstream stream(std::string(again.begin(), again.end()));
+  TClientDataSet streamed("cdsMain");
+  streamed.LoadFromStream(stream);
+  const dspacket::ByteArray reexported = streamed.ExportTable(0);
+  EXPECT_TRUE(reexported.size() == again.size() &&
+              std::equal(again.begin(), again.end(), reexported.data()));
 }
 
 TEST_F(ClientDataSetFile, XmlExtensionInAnyCaseWritesXmlAndLoadIgnoresTheName) {
