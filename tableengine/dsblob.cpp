@@ -66,10 +66,10 @@ DBResult BlobStore::HoldBuffer(std::shared_ptr<const void> buffer) {
 }
 
 DBResult BlobStore::AddBorrowed(const uint8_t* data, uint32_t length, uint32_t* handle) {
+  if (length == 0) return Append(Entry{}, handle);  // nothing to borrow
   Entry entry;
   entry.borrowed = data;
   entry.borrowedLength = length;
-  if (length == 0) return Append(Entry{}, handle);  // nothing to borrow
   if (DBResult st = Append(std::move(entry), handle)) return st;
   ++borrowedCount_;
   return DBERR_NONE;
