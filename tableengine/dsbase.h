@@ -17,6 +17,7 @@
 #include "tableengine/dsindex.h"
 #include "tableengine/dsstatus.h"
 #include "tableengine/fielddesc.h"
+#include "tableengine/zeroedbytes.h"
 
 namespace dsengine {
 
@@ -322,11 +323,11 @@ class DSBASE : public IDSBase {
   uint32_t capacity_ = 0;
   uint32_t nextRec_ = 1;
   uint32_t live_ = 0;
-  std::vector<uint8_t> attrs_;                 // one per slot
-  std::vector<std::vector<uint8_t>> columns_;  // one per field, capacity_ x length
-  std::vector<uint8_t> nulls_;                 // capacity_ x field count
-  std::vector<uint8_t> scratch_;               // the engine's own flat records: stored, work
-  std::vector<uint32_t> savedPositions_;       // per index, for rolling back a replacement
+  std::vector<uint8_t> attrs_;            // one per slot
+  std::vector<ZeroedBytes> columns_;      // one per field, capacity_ x length
+  std::vector<uint8_t> nulls_;            // capacity_ x field count
+  std::vector<uint8_t> scratch_;          // the engine's own flat records: stored, work
+  std::vector<uint32_t> savedPositions_;  // per index, for rolling back a replacement
 
   bool hasBlobs_ = false;
   BlobStore blobs_;
