@@ -123,9 +123,8 @@ void DSIDX::MapFirst(uint32_t rec, uint32_t pos) {
   positionOf_[rec] = pos;
 }
 
-// The entry at `pos` leaves. When it was its record's first one, the record is listed nowhere
-// else: removals are only mapped at the end of the list, and replacements only happen in
-// indexes that list a record once.
+// The entry at `pos` leaves (RemoveAt then finds a later entry of the record; SetAt only runs in
+// indexes that list a record once).
 void DSIDX::Unmap(uint32_t rec, uint32_t pos) {
   if (mapValid_ && rec < positionOf_.size() && positionOf_[rec] == pos) positionOf_[rec] = 0;
 }
@@ -180,20 +179,28 @@ void DSIDX::Append(uint32_t rec) {
 
 void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
   foundRec_ = 0;
-  if (pos <= count_) mapValid_ = false;  // later records move up
   memmove(&pos_[pos + 1], &pos_[pos], sizeof(int32_t) * (count_ + 2 - pos));
   pos_[pos] = static_cast<int32_t>(rec);
   ++count_;
+  // The records behind moved up one: a record whose first position moved gets the new one.
+  for (uint32_t p = pos + 1; mapValid_ && p <= count_; ++p)
+    if (positionOf_[RecordAt(p)] == p - 1) positionOf_[RecordAt(p)] = p;
   MapFirst(rec, pos);
   NotePosition(rec, pos);
 }
 
 void DSIDX::RemoveAt(uint32_t pos) {
   foundRec_ = 0;
-  if (pos < count_) mapValid_ = false;  // later records move down
-  Unmap(RecordAt(pos), pos);
+  const uint32_t gone = RecordAt(pos);
+  Unmap(gone, pos);
   memmove(&pos_[pos], &pos_[pos + 1], sizeof(int32_t) * (count_ + 1 - pos));
   --count_;
+  // The records behind moved down one. When the entry that left was its record's first, the
+  // record's next entry (the change index may list it again) is its first now.
+  for (uint32_t p = pos; mapValid_ && p <= count_; ++p) {
+    const uint32_t rec = RecordAt(p);
+    if (positionOf_[rec] == p + 1 || (rec == gone && positionOf_[rec] == 0)) positionOf_[rec] = p;
+  }
 }
 
 void DSIDX::SetAt(uint32_t pos, uint32_t rec) {

@@ -106,10 +106,11 @@ class DSIDX {
   uint32_t RecordAt(uint32_t pos) const { return static_cast<uint32_t>(pos_[pos]); }
   // The position array: [0] = 0, [1 .. Count()] = records, [Count() + 1] = -1.
   const int32_t* Positions() const { return pos_.data(); }
-  // Position of a record, 0 when absent. Keyed indexes search by key (equal keys sit
-  // together); an index without key fields answers from its record-to-position map, which is
-  // kept while records are appended, replaced in place or taken off the end and rebuilt (one
-  // pass) after anything else moved positions.
+  // Position of a record (its first, in the change index), 0 when absent. Keyed indexes search
+  // by key (equal keys sit together); an index without key fields answers from its
+  // record-to-position map, filled in one pass by the first search after a build or sort and
+  // kept up to date by every change after that (an insertion or removal renumbers the entries
+  // behind it, which the shift of the array costs anyway).
   uint32_t FindPosition(uint32_t rec) const;
   // Tells the index that `rec` stands at `pos` (a cursor on it knows), so that the next
   // FindPosition(rec) needs no search. Ignored unless the index has key fields (where a record
