@@ -221,8 +221,8 @@ class DSIDX {
   bool redefined_ = false;
   uint32_t useCount_ = 1;
   uint32_t insertHint_ = 0;
-  // Indexes without key fields: position of each record number (0 = absent), valid while
-  // mapValid_. Filled on the first search after positions moved.
+  // Indexes without key fields: first position of each record number (0 = absent), valid
+  // while mapValid_. Filled by the first search after a build or sort, kept by every change.
   mutable std::vector<uint32_t> positionOf_;
   mutable bool mapValid_ = false;
   // The last answer about a record's position: a search's, a cursor's note, or in a keyed index
