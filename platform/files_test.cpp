@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cctype>
 #include <filesystem>
 #include <new>
@@ -152,6 +156,19 @@ TEST_F(FilesTest, ReplacementWrittenInPiecesAppearsOnlyAtCommit) {
   EXPECT_TRUE(data == want);
   EXPECT_EQ(Entries(), std::vector<std::string>{"table"});
 }
+
+#ifndef _WIN32
+// The file being replaced is held open across the rename only when it is a regular file: a
+// named pipe in its place must neither be waited on nor survive.
+TEST_F(FilesTest, ReplacingANamedPipeNeitherWaitsNorKeepsIt) {
+  const std::string path = In("pipe");
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  ASSERT_TRUE(ReplaceFileAtomically(path, "content", 7));
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(ReadWholeFile(path, data));
+  EXPECT_EQ(data, Bytes("content"));
+}
+#endif
 
 // Lent bytes land between copied ones in order, across many batches and more pieces per batch
 // than one system call takes.
