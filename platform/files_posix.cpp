@@ -10,7 +10,6 @@
 #include <cstring>
 #include <new>
 #include <random>
-#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -213,7 +212,7 @@ namespace {
 void CloseInBackground(int fd) {
   try {
     std::thread([fd] { close(fd); }).detach();
-  } catch (const std::system_error&) {  // no thread to be had: close it here
+  } catch (...) {  // no thread to be had (system_error, bad_alloc): close it here
     close(fd);
   }
 }
