@@ -97,9 +97,9 @@ class RecordSortKeys {
  public:
   // One sortable entry: the key's first kHeadBytes bytes (big-endian, zero-padded) decide most
   // comparisons without touching the key buffer.
-  static constexpr uint32_t kHeadBytes = 8;
+  static constexpr uint32_t kHeadBytes = 16;
   struct Entry {
-    uint64_t head;
+    uint64_t head[2];
     uint32_t offset;  // of the key in the buffer
     uint32_t length;
     int32_t rec;
@@ -112,7 +112,8 @@ class RecordSortKeys {
   Entry* Entries() { return entries_.data(); }
 
   bool Less(const Entry& a, const Entry& b) const {
-    if (a.head != b.head) return a.head < b.head;
+    if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
+    if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
     // Equal heads: a key no longer than the head is then equal to the other (no key is a
     // proper prefix of another).
     if (a.length <= kHeadBytes || b.length <= kHeadBytes) return false;
