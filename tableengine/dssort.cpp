@@ -161,7 +161,7 @@ uint32_t ValueRanks::NumberOf(const DSBASE& table, const KeyField& key, uint32_t
     }
     const Value& w = values_[slots_[i] - 1];
     if (w.hash == v.hash && w.blank == v.blank && w.length == v.length &&
-        memcmp(bytes_.data() + w.offset, bytes, v.length) == 0)
+        (v.length == 0 || memcmp(bytes_.data() + w.offset, bytes, v.length) == 0))
       return slots_[i] - 1;
   }
 }
