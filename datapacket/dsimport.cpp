@@ -94,6 +94,26 @@ DBResult CompleteWidth(FieldDescriptor* f) {
   return DBERR_NONE;
 }
 
+// Slots to reserve ahead for a packet's rows: its row count, but never more rows than its
+// bytes can hold (each row takes its state byte and its status bytes), and never more record
+// bytes than kReserveBytesPerPacketByte times the packet's size (rows of nulls are small in a
+// packet and whole records in the store; beyond this the store grows as rows arrive).
+constexpr uint64_t kReserveBytesPerPacketByte = 8;
+
+uint64_t SlotsToReserve(const PacketImport& imp, size_t packetSize, const DSBASE& table) {
+  uint64_t rows;
+  if (imp.xml) {
+    rows = static_cast<const DSXMLEXTRACT&>(*imp.reader).RowCount();
+  } else {
+    const auto& r = static_cast<const DSEXTRACT&>(*imp.reader);
+    const uint64_t perRow = 1 + (uint64_t(table.FieldCount()) + 3) / 4;
+    rows = std::min<uint64_t>(r.Header().rowCount, packetSize / perRow);
+  }
+  const uint64_t slotBytes = uint64_t(table.RecordSize()) + 1;
+  const uint64_t byBytes = kReserveBytesPerPacketByte * packetSize / slotBytes;
+  return std::min(rows, std::max<uint64_t>(byBytes, kSlotGrowth));
+}
+
 class Importer {
  public:
   Importer(DSBASE& table, PacketImport& imp) : t_(table), imp_(imp) {}
@@ -129,9 +149,10 @@ class Importer {
     return TableParameters();
   }
 
-  // Rows up to the reader's end of a packet of `packetSize` bytes, with `reserve` more slots
-  // made at once, and BLOB entries for them.
-  DBResult Rows(uint64_t reserve, size_t packetSize) {
+  // Rows up to the reader's end of a packet of `packetSize` bytes, with the slots and BLOB
+  // entries they need made at once (SlotsToReserve).
+  DBResult Rows(size_t packetSize) {
+    const uint64_t reserve = SlotsToReserve(imp_, packetSize, t_);
     const uint64_t wanted = uint64_t(t_.NextRecordNumber() - 1) + reserve;
     if (DBResult st = t_.ReserveSlots(wanted > UINT32_MAX - 1 ? UINT32_MAX - 1 : uint32_t(wanted)))
       return st;
@@ -292,26 +313,6 @@ class Importer {
   std::vector<Replaced> replaced_;
 };
 
-// Slots to reserve ahead for a packet's rows: its row count, but never more rows than its
-// bytes can hold (each row takes its state byte and its status bytes), and never more record
-// bytes than kReserveBytesPerPacketByte times the packet's size (rows of nulls are small in a
-// packet and whole records in the store; beyond this the store grows as rows arrive).
-constexpr uint64_t kReserveBytesPerPacketByte = 8;
-
-uint64_t SlotsToReserve(const PacketImport& imp, size_t packetSize, const DSBASE& table) {
-  uint64_t rows;
-  if (imp.xml) {
-    rows = static_cast<const DSXMLEXTRACT&>(*imp.reader).RowCount();
-  } else {
-    const auto& r = static_cast<const DSEXTRACT&>(*imp.reader);
-    const uint64_t perRow = 1 + (uint64_t(table.FieldCount()) + 3) / 4;
-    rows = std::min<uint64_t>(r.Header().rowCount, packetSize / perRow);
-  }
-  const uint64_t slotBytes = uint64_t(table.RecordSize()) + 1;
-  const uint64_t byBytes = kReserveBytesPerPacketByte * packetSize / slotBytes;
-  return std::min(rows, std::max<uint64_t>(byBytes, kSlotGrowth));
-}
-
 // Indexes and the log once rows are in.
 DBResult Finish(DSBASE& table) {
   // A log that names versions the store does not hold would send undo and change counting
@@ -343,8 +344,7 @@ DBResult FirstPacket(DSBASE& table, std::span<const uint8_t> packet,
   std::span<const uint8_t> borrowable;
   if (DBResult st = Borrowable(table, *imp, packet, holder, &borrowable)) return st;
   importer.BorrowFrom(borrowable);
-  if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table), packet.size()))
-    return st;
+  if (DBResult st = importer.Rows(packet.size())) return st;
   if (DBResult st = Finish(table)) return st;
   table.SetProp(dspropSTREAMMODE, mode);
   if (!lastPacket) table.SetPendingImport(std::move(imp));
@@ -364,8 +364,7 @@ DBResult FollowUpPacket(DSBASE& table, std::span<const uint8_t> packet,
   if (DBResult st = Borrowable(table, *imp, packet, holder, &borrowable)) return st;
   Importer importer(table, *imp);
   importer.BorrowFrom(borrowable);
-  if (DBResult st = importer.Rows(SlotsToReserve(*imp, packet.size(), table), packet.size()))
-    return st;
+  if (DBResult st = importer.Rows(packet.size())) return st;
   if (DBResult st = Finish(table)) return st;
   if (lastPacket) table.SetPendingImport(nullptr);
   return DBERR_NONE;
