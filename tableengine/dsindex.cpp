@@ -123,8 +123,8 @@ void DSIDX::MapFirst(uint32_t rec, uint32_t pos) {
   positionOf_[rec] = pos;
 }
 
-// The entry at `pos` leaves (RemoveAt then finds a later entry of the record; SetAt only runs in
-// indexes that list a record once).
+// The entry at `pos` leaves (RemoveAt and SetAt only take a record's only entry, or the change
+// index's last).
 void DSIDX::Unmap(uint32_t rec, uint32_t pos) {
   if (mapValid_ && rec < positionOf_.size() && positionOf_[rec] == pos) positionOf_[rec] = 0;
 }
@@ -191,15 +191,14 @@ void DSIDX::InsertAt(uint32_t pos, uint32_t rec) {
 
 void DSIDX::RemoveAt(uint32_t pos) {
   foundRec_ = 0;
-  const uint32_t gone = RecordAt(pos);
-  Unmap(gone, pos);
+  Unmap(RecordAt(pos), pos);
   memmove(&pos_[pos], &pos_[pos + 1], sizeof(int32_t) * (count_ + 1 - pos));
   --count_;
-  // The records behind moved down one. When the entry that left was its record's first, the
-  // record's next entry (the change index may list it again) is its first now.
+  // The records behind moved down one. The record that left has no later entry to map: only
+  // the change index lists a record more than once, and it loses nothing but its last entry.
   for (uint32_t p = pos; mapValid_ && p <= count_; ++p) {
     const uint32_t rec = RecordAt(p);
-    if (positionOf_[rec] == p + 1 || (rec == gone && positionOf_[rec] == 0)) positionOf_[rec] = p;
+    if (positionOf_[rec] == p + 1) positionOf_[rec] = p;
   }
 }
 
