@@ -19,6 +19,7 @@
 #include "datapacket/packetformats.h"
 #include "datapacket/rowvalues.h"
 #include "datapacket/xmlreader.h"
+#include "platform/prefault.h"
 #include "tableengine/dslayout.h"
 
 namespace dspacket {
@@ -164,6 +165,8 @@ class Importer {
     if (blobs != 0)
       if (DBResult st = t_.Blobs().Reserve(size_t(blobs))) return st;
     MapReplaced();
+    // The store's fresh pages are faulted in on another thread while the rows are parsed.
+    platform::BackgroundPrefault prefault = t_.PrefaultFreeSlots();
     record_.assign(t_.RecordSize(), 0);
     for (;;) {
       const uint8_t* data = nullptr;
@@ -172,6 +175,7 @@ class Importer {
       if (st == DBERR_EOF) break;
       if (st != DBERR_NONE) return st;
       if (length != 1 || status != kItemValue) return DBERR_DATAPACKETMISMATCH;
+      if (t_.NextRecordNumber() > t_.Capacity()) prefault.Wait();  // this row grows the store
       if (DBResult s = Row(data[0])) return s;
     }
     t_.Blobs().Commit();

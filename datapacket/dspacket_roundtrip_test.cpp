@@ -8,6 +8,7 @@
 
 #include "datapacket/dspacket.h"
 #include "datapacket/dspacket_testing.h"
+#include "platform/prefault.h"
 
 namespace dspacket {
 namespace {
@@ -165,6 +166,17 @@ TEST(TableRoundTrip, RandomHistoriesLoadAndSaveToTheSameBytes) {
     ExpectSameTable(t, *again);
     EXPECT_EQ(Hex(Export(*again).bytes()), Hex(second.bytes()));
   }
+}
+
+// A store of several megabytes is faulted in on another thread while the rows are imported
+// into it: the table is still the one exported.
+TEST(TableRoundTrip, LargeTableLoadsWhileItsStoreIsFaultedIn) {
+  History h(77, false);
+  DSBASE& t = h.Run(12000);
+  ASSERT_GE(size_t(t.NextRecordNumber()) * t.RecordSize(), platform::BackgroundPrefault::kMinBytes);
+  const ByteArray packet = Export(t);
+  auto loaded = Import(packet.bytes());
+  ExpectSameTable(t, *loaded);
 }
 
 // A load that borrows its BLOB values from the packet behaves, under further edits and undo,

@@ -257,6 +257,15 @@ DBResult DSBASE::ReserveSlots(uint32_t count) {
   return GrowSlots(count);
 }
 
+platform::BackgroundPrefault DSBASE::PrefaultFreeSlots() {
+  platform::LockScope guard(lock_);
+  const size_t used = nextRec_ - 1, free = capacity_ - used;
+  std::vector<platform::MemoryRange> ranges;
+  for (size_t f = 0; f < fields_.size(); ++f)
+    ranges.push_back({columns_[f].data() + used * fields_[f].length, free * fields_[f].length});
+  return platform::BackgroundPrefault(ranges);
+}
+
 DBResult DSBASE::GrowSlots(uint32_t count) {
   if (count <= capacity_) return DBERR_NOMEMORY;
   const size_t cap = count;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/lock.h"
+#include "platform/prefault.h"
 #include "tableengine/dsblob.h"
 #include "tableengine/dschangelog.h"
 #include "tableengine/dsindex.h"
@@ -163,6 +164,10 @@ class DSBASE : public IDSBase {
   // Makes room for `count` slots in all at once (a packet import that knows its row count).
   // 9473 leaves the table unchanged. REQUIRES: Created().
   DBResult ReserveSlots(uint32_t count);
+  // Faults in the pages of the free slots' values on a thread of its own while the caller
+  // fills them (a packet import after ReserveSlots). The slots may be written meanwhile; the
+  // store must not grow (no slot beyond Capacity()) until the result has waited.
+  platform::BackgroundPrefault PrefaultFreeSlots();
   void SetAttribute(uint32_t rec, uint8_t attr) { attrs_[rec - 1] = attr; }
   // Slots that indexes take: visible ones, or every slot of a delta table (it logs nothing).
   bool Indexable(uint32_t rec) const { return deltaMode_ || Visible(rec); }

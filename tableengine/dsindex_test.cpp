@@ -293,9 +293,8 @@ std::vector<std::string> MadeUpWords(std::mt19937& rng, size_t count) {
   static const char kLetters[] = "aAbBeE\xE9\xC9oO\xF6 -'";
   std::vector<std::string> words;
   while (words.size() < count) {
-    std::string w;
-    for (size_t i = 0, length = 1 + rng() % 6; i < length; ++i)
-      w += kLetters[rng() % (sizeof kLetters - 1)];
+    std::string w(1 + rng() % 6, ' ');
+    for (char& c : w) c = kLetters[rng() % (sizeof kLetters - 1)];
     words.push_back(w);
   }
   return words;
