@@ -15,6 +15,7 @@
 
 #include "platform/fileio.h"
 #include "platform/files.h"
+#include "platform/prefault.h"
 
 namespace platform {
 namespace {
@@ -111,6 +112,9 @@ bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(siz
     }
     if (data == nullptr) error = ENOMEM;
   }
+  // The buffer's fresh pages are faulted in on another thread while the file is read into them.
+  const BackgroundPrefault prefault(error != 0 ? std::vector<MemoryRange>{}
+                                               : std::vector<MemoryRange>{{data, size}});
   for (size_t done = 0; !error && done < size;) {
     ssize_t n = read(fd, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;

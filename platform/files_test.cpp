@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/prefault.h"
+
 namespace platform {
 namespace {
 
@@ -93,8 +95,9 @@ TEST_F(FilesTest, FilesAreWrittenReadAndDeleted) {
   EXPECT_FALSE(DeleteFile(dir_));  // not a file
 }
 
+// Large enough for the read to have its buffer faulted in on another thread meanwhile.
 TEST_F(FilesTest, LargeContentRoundTrips) {
-  std::vector<uint8_t> big(3 * 65536 + 17);
+  std::vector<uint8_t> big(BackgroundPrefault::kMinBytes + 3 * 65536 + 17);
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7 + i / 251);
   ASSERT_TRUE(ReplaceFileAtomically(In("big"), big.data(), big.size()));
   std::vector<uint8_t> back;
