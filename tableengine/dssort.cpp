@@ -102,6 +102,8 @@ class ValueRanks {
   // cost a second sort for little gain) or a key cannot be made: the caller then keys the
   // values directly. Throws std::bad_alloc when memory runs out.
   bool Build(const DSBASE& table, const KeyField& key, const int32_t* recs, uint32_t count);
+  // True once Build has returned true.
+  bool Ranked() const { return !rankOf_.empty(); }
   // REQUIRES: Build returned true, 1 <= p <= count. Appends the rank of recs[p]'s value, most
   // significant byte first, in as many bytes as the highest rank needs.
   void AppendRankAt(uint32_t p, std::vector<uint8_t>& out) const {
@@ -212,9 +214,8 @@ bool RecordSortKeys::Build(const DSBASE& table, const KeyField* keys, uint32_t k
     // order of ranks is the order of the values' keys, and no rank is a proper prefix of
     // another.
     std::vector<ValueRanks> ranks(keyCount);
-    std::vector<bool> ranked(keyCount, false);
     for (uint32_t k = 0; k + 1 < keyCount; ++k)
-      ranked[k] = keys[k].type == fldZSTRING && ranks[k].Build(table, keys[k], recs, count);
+      if (keys[k].type == fldZSTRING) ranks[k].Build(table, keys[k], recs, count);
     buffer_.clear();
     buffer_.reserve(size_t(count) * 32 * keyCount);  // a typical key; grows when longer
     entries_.resize(size_t(count) + 1);
@@ -222,7 +223,7 @@ bool RecordSortKeys::Build(const DSBASE& table, const KeyField* keys, uint32_t k
       const uint32_t rec = uint32_t(recs[p]);
       const size_t start = buffer_.size();
       for (uint32_t k = 0; k < keyCount; ++k) {
-        if (ranked[k])
+        if (ranks[k].Ranked())
           ranks[k].AppendRankAt(p, buffer_);
         else if (!AppendFieldKey(table, keys[k], rec, buffer_))
           return false;
