@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <vector>
 
 namespace bench {
@@ -41,6 +42,21 @@ double Median(F run) {
   for (int k = 0; k < kRuns; ++k) t.push_back(run(k));
   std::sort(t.begin(), t.end());
   return t[t.size() / 2];
+}
+
+// Medians of kRuns calls of each of `runs`, the calls taking turns (the first call of each, then
+// the second of each, ...), so that a change in the machine's speed meanwhile hits all of them
+// alike. Used where figures are compared with each other.
+inline std::vector<double> AlternatedMedians(const std::vector<std::function<double(int)>>& runs) {
+  std::vector<std::vector<double>> t(runs.size());
+  for (int k = 0; k < kRuns; ++k)
+    for (size_t i = 0; i < runs.size(); ++i) t[i].push_back(runs[i](k));
+  std::vector<double> medians;
+  for (std::vector<double>& one : t) {
+    std::sort(one.begin(), one.end());
+    medians.push_back(one[one.size() / 2]);
+  }
+  return medians;
 }
 
 }  // namespace bench

@@ -3,6 +3,9 @@
 // is printed next to its anchor measured in the same run.
 //   dzbench [--json FILE] [--work DIR] [--budget SECONDS] N...
 // Each size runs in a child process (--one N) so that its memory figures start from a fresh heap.
+// Where two sides are compared, their runs take turns: the loads (ours and SQLite's, each in a
+// fresh process, as a program's start loads its file), the inflate rates, and the growth rows,
+// which a last child (--growth) measures on the table files of both sizes at once.
 // Our table is built through the engine's API (inserts, then modifies and deletes with change
 // logging); rows marked [cursor] drive the engine's cursor directly, the others TClientDataSet.
 // Load, save and the memory after load go through TClientDataSet's LoadPacketFile and
@@ -60,6 +63,25 @@ void Add(Row r) {
 
 void Progress(const char* what, uint32_t n) { std::fprintf(stderr, "dzbench: N=%u %s\n", n, what); }
 
+// Our table file of one size: written by that size's run, read again by the growth run.
+std::string TableFile(const std::filesystem::path& work, uint32_t n) {
+  return (work / ("lyrics-" + std::to_string(n) + ".roZoreda")).string();
+}
+
+// Seconds of one load (`mode` "--load-ours" or "--load-lite") in a fresh process of its own, as
+// the program's start loads its file: neither side then finds memory that an earlier run freed.
+double LoadInChild(const std::string& mode, const std::string& file) {
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  FILE* child = popen(("'" + self + "' " + mode + " '" + file + "'").c_str(), "r");
+  double s = -1;
+  if (child == nullptr || std::fscanf(child, "%lf", &s) != 1) s = -1;
+  if (child == nullptr || pclose(child) != 0 || s < 0) {
+    std::fprintf(stderr, "dzbench: %s %s failed\n", mode.c_str(), file.c_str());
+    std::exit(2);
+  }
+  return s;
+}
+
 // ---- one collection size (run in a process of its own) ----
 
 struct SearchCase {
@@ -77,6 +99,7 @@ const SearchCase kSearches[] = {
 // The same operations through TClientDataSet, next to the anchors measured above in this run.
 struct LoadSaveAnchors {
   double liteLoad = 0, liteSave = 0;
+  std::string dbFile;     // SQLite's file
   std::string file;       // our table file
   std::string floorFile;  // the floor's copy
   std::optional<double> modelBytes;
@@ -147,11 +170,16 @@ void RunFacade(uint32_t n, std::unique_ptr<dsengine::DSBASE> table, SqliteAnchor
       const double floorFlushed =
           Median([&](int) { return FloorWrite(anchors.floorFile, bytes, true); });
       const double floorRead = Median([&](int) { return FloorRead(anchors.floorFile); });
-      uint64_t resident = 0, ignored = 0;
-      const double load = Median([&](int k) {
-        return FacadeBench::Load(anchors.file, k == 0, k == 0 ? &resident : &ignored);
-      });
-      AddLoadSaveRows(n, anchors, load, save, floorRead, floorWrite, double(resident), missing);
+      // Both loads in fresh processes, taking turns; the memory a load holds is measured here.
+      const std::vector<double> loads =
+          AlternatedMedians({[&](int) { return LoadInChild("--load-ours", anchors.file); },
+                             [&](int) { return LoadInChild("--load-lite", anchors.dbFile); }});
+      uint64_t resident = 0;
+      FacadeBench::Load(anchors.file, true, &resident);
+      LoadSaveAnchors measured = anchors;
+      measured.liteLoad = loads[1];
+      const double load = loads[0];
+      AddLoadSaveRows(n, measured, load, save, floorRead, floorWrite, double(resident), missing);
       Add({"save", n, save, "floor: write file and flush", floorFlushed, {}, ""});
       Add({"save over the old file",
            n,
@@ -199,7 +227,9 @@ void RunFacade(uint32_t n, std::unique_ptr<dsengine::DSBASE> table, SqliteAnchor
   (void)table;
   (void)lite;
 #endif
-  AddLoadSaveRows(n, anchors, {}, {}, {}, {}, {}, missing);
+  LoadSaveAnchors measured = anchors;
+  measured.liteLoad = Median([&](int) { return LoadInChild("--load-lite", anchors.dbFile); });
+  AddLoadSaveRows(n, measured, {}, {}, {}, {}, {}, missing);
   Add({kFacadeSortRow, n, {}, "sqlite ORDER BY NOCASE", liteSort, {}, "<= 0.5", missing});
   for (const SearchCase& s : kSearches)
     Add({s.facadeName,
@@ -251,9 +281,10 @@ void RunCollection(uint32_t n, const std::filesystem::path& work, double budget)
 
   Progress("load and save (SQLite)", n);
   LoadSaveAnchors anchors;
-  anchors.liteLoad = Median([&](int) { return lite.Load(dbFile); });
+  lite.Load(dbFile);  // the in-memory copy the other anchors run on; timed later, in turns
+  anchors.dbFile = dbFile;
   anchors.liteSave = Median([&](int) { return lite.Save(savedDb); });
-  anchors.file = (work / ("lyrics-" + std::to_string(n) + ".roZoreda")).string();
+  anchors.file = TableFile(work, n);
   anchors.floorFile = (work / ("floor-" + std::to_string(n) + ".bin")).string();
 
   Progress("sort", n);
@@ -317,8 +348,7 @@ void RunCollection(uint32_t n, const std::filesystem::path& work, double budget)
   Add({"memory after building", n, builtBytes, "model bytes", modelBytes, {}, "", missing});
   std::remove(savedDb.c_str());
   std::remove(dbFile.c_str());
-  std::remove(anchors.file.c_str());
-  std::remove(anchors.floorFile.c_str());
+  std::remove(anchors.floorFile.c_str());  // the table file stays for the growth run
 }
 
 // Rows travel from the per-size process to the main one as tab-separated lines; "-" for none.
@@ -350,10 +380,12 @@ std::optional<double> Number(const std::string& s) {
   return std::strtod(s.c_str(), nullptr);
 }
 
-// Runs one collection size in a child process (a fresh heap for the memory figures).
-bool RunChild(const std::string& self, uint32_t n, const std::string& work, double budget) {
-  std::string command = "'" + self + "' --work '" + work + "' --budget " + std::to_string(budget) +
-                        " --one " + std::to_string(n);
+// Runs `mode` ("--one N" or "--growth") in a child process (a fresh heap for the memory
+// figures) and takes the rows it prints.
+bool RunChild(const std::string& self, const std::string& mode, const std::string& work,
+              double budget) {
+  std::string command =
+      "'" + self + "' --work '" + work + "' --budget " + std::to_string(budget) + " " + mode;
   FILE* child = popen(command.c_str(), "r");
   if (!child) return false;
   char buffer[1024];
@@ -452,31 +484,33 @@ double ZlibInflate(const std::vector<uint8_t>& stream, const std::string& text,
   return s;
 }
 
-// Both decoders on the same stream into the same (already touched) buffer, runs interleaved so
-// that changing load on the machine hits both alike.
+// Both decoders on the same stream into the same (already touched) buffer, their runs taking
+// turns.
 void RunInflate(size_t bytes) {
   std::string text = LyricsGenerator(20).Text(bytes);
   std::vector<uint8_t> stream = RawDeflate(text);
   std::vector<uint8_t> out(bytes, 0);
   const int repeats = int(std::max<size_t>(1, kInflateTimedBytes / bytes));
   bool ok = true;
-  std::vector<double> ours, zlib;
-  for (int k = 0; k < kRuns; ++k) {
+  const auto ours = [&](int) {
     std::fill(out.begin(), out.end(), 0);
-    ours.push_back(OurInflate(stream, text, out, repeats, &ok));
+    return OurInflate(stream, text, out, repeats, &ok);
+  };
+  const auto zlib = [&](int) {
     std::fill(out.begin(), out.end(), 0);
-    zlib.push_back(ZlibInflate(stream, text, out, repeats, &ok));
-  }
-  std::sort(ours.begin(), ours.end());
-  std::sort(zlib.begin(), zlib.end());
-  double o = ours[kRuns / 2], z = zlib[kRuns / 2];
+    return ZlibInflate(stream, text, out, repeats, &ok);
+  };
+  const std::vector<double> t = AlternatedMedians({ours, zlib});
+  const double o = t[0], z = t[1];
   if (!ok) std::fprintf(stderr, "dzbench: CHECK inflate of %zu bytes: output differs\n", bytes);
   Add({"inflate (rate vs zlib)", bytes, o, "zlib inflate", z, z / o, ">= 0.6"});
 }
 
 // ---- growth 100k -> 1M ----
 
-void AddGrowth(const char* name, const char* rowName, const char* target) {
+// The growth from the two sizes' own runs, for comparison (no target: those runs lie minutes
+// apart, so a change in the machine's speed between them enters the ratio).
+void AddSeparateGrowth(const char* name, const char* rowName) {
   const Row *small = nullptr, *large = nullptr;
   for (const Row& r : rows) {
     if (r.name != rowName || !r.ours) continue;
@@ -484,7 +518,75 @@ void AddGrowth(const char* name, const char* rowName, const char* target) {
     if (r.n == 10 * kTargetN) large = &r;
   }
   if (!small || !large) return;
-  Add({name, 10 * kTargetN, *large->ours, "same at 100000", *small->ours, {}, target});
+  Add({std::string(name) + ", separate runs",
+       10 * kTargetN,
+       *large->ours,
+       "same at 100000",
+       *small->ours,
+       {},
+       ""});
+}
+
+// A child's one load (LoadInChild): prints its seconds.
+int LoadOnce(const std::string& mode, const std::string& file) {
+  double s = 0;
+  if (mode == "--load-lite") {
+    SqliteAnchor lite;
+    s = lite.Load(file);
+  } else {
+#ifdef DZ_BENCH_HAVE_FACADE
+    uint64_t ignored = 0;
+    s = FacadeBench::Load(file, false, &ignored);
+#else
+    return 2;
+#endif
+  }
+  std::printf("%.9g\n", s);
+  return 0;
+}
+
+// Load, save and sort at both sizes in one process, on the table files the two sizes' runs
+// left, the runs at the two sizes taking turns.
+void RunGrowth(const std::filesystem::path& work) {
+#ifdef DZ_BENCH_HAVE_FACADE
+  const std::string small = TableFile(work, kTargetN), large = TableFile(work, 10 * kTargetN);
+  const auto add = [](const char* name, const std::vector<double>& t, const char* target) {
+    Add({name, 10 * kTargetN, t[1], "same at 100000, taking turns", t[0], {}, target});
+  };
+  try {
+    Progress("growth: load, the two sizes taking turns", 10 * kTargetN);
+    uint64_t ignored = 0;
+    add("load growth 100k->1M",
+        AlternatedMedians({[&](int) { return FacadeBench::Load(small, false, &ignored); },
+                           [&](int) { return FacadeBench::Load(large, false, &ignored); }}),
+        "<= 12");
+    FacadeBench smallTable(small), largeTable(large);
+    Progress("growth: save", 10 * kTargetN);
+    const std::string saved = (work / "growth-save.roZoreda").string();
+    add("save growth 100k->1M",
+        AlternatedMedians({[&](int) { return smallTable.Save(saved); },
+                           [&](int) { return largeTable.Save(saved); }}),
+        "<= 12");
+    std::remove(saved.c_str());
+    // The cursors sort first: the dataset keeps the index its sort made, and a cursor index on
+    // the same fields would then be made from that one instead of sorted.
+    Progress("growth: sort", 10 * kTargetN);
+    EngineBench smallCursor(smallTable.Table()), largeCursor(largeTable.Table());
+    add("sort growth 100k->1M [cursor]",
+        AlternatedMedians(
+            {[&](int) { return smallCursor.Sort(); }, [&](int) { return largeCursor.Sort(); }}),
+        "<= 14");
+    add("sort growth 100k->1M",
+        AlternatedMedians(
+            {[&](int) { return smallTable.Sort(); }, [&](int) { return largeTable.Sort(); }}),
+        "<= 14");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "dzbench: growth run: TClientDataSet raised: %s\n", e.what());
+    std::exit(2);
+  }
+#else
+  (void)work;
+#endif
 }
 
 // ---- output ----
@@ -562,6 +664,7 @@ int main(int argc, char** argv) {
   std::filesystem::path work = std::filesystem::temp_directory_path();
   std::vector<uint32_t> sizes;
   uint32_t one = 0;
+  bool growth = false;
   double budget = bench::kBuildBudget;
   for (int k = 1; k < argc; ++k) {
     std::string a = argv[k];
@@ -571,6 +674,10 @@ int main(int argc, char** argv) {
       work = argv[++k];
     } else if (a == "--budget" && k + 1 < argc) {
       budget = std::strtod(argv[++k], nullptr);
+    } else if ((a == "--load-ours" || a == "--load-lite") && k + 1 < argc) {
+      return bench::LoadOnce(a, argv[k + 1]);
+    } else if (a == "--growth") {
+      growth = true;
     } else if (a == "--one" && k + 1 < argc) {
       one = uint32_t(std::strtoul(argv[++k], nullptr, 10));
     } else if (std::strtoul(a.c_str(), nullptr, 10) > 0) {
@@ -586,17 +693,31 @@ int main(int argc, char** argv) {
     bench::WriteRows(stdout);
     return 0;
   }
+  if (growth) {
+    bench::RunGrowth(work);
+    bench::WriteRows(stdout);
+    return 0;
+  }
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  for (uint32_t n : sizes) std::filesystem::remove(bench::TableFile(work, n));  // none left over
   for (uint32_t n : sizes) {
-    if (!bench::RunChild(self, n, work.string(), budget)) {
+    if (!bench::RunChild(self, "--one " + std::to_string(n), work.string(), budget)) {
       std::fprintf(stderr, "dzbench: the run for N=%u failed\n", n);
       return 1;
     }
   }
-  bench::AddGrowth("load growth 100k->1M", "load", "<= 12");
-  bench::AddGrowth("save growth 100k->1M", "save", "<= 12");
-  bench::AddGrowth("sort growth 100k->1M", bench::kFacadeSortRow, "<= 14");
-  bench::AddGrowth("sort growth 100k->1M [cursor]", bench::kSortRow, "<= 14");
+  const std::string small = bench::TableFile(work, bench::kTargetN);
+  const std::string large = bench::TableFile(work, 10 * bench::kTargetN);
+  if (std::filesystem::exists(small) && std::filesystem::exists(large) &&
+      !bench::RunChild(self, "--growth", work.string(), budget)) {
+    std::fprintf(stderr, "dzbench: the growth run failed\n");
+    return 1;
+  }
+  for (uint32_t n : sizes) std::filesystem::remove(bench::TableFile(work, n));
+  bench::AddSeparateGrowth("load growth 100k->1M", "load");
+  bench::AddSeparateGrowth("save growth 100k->1M", "save");
+  bench::AddSeparateGrowth("sort growth 100k->1M", bench::kFacadeSortRow);
+  bench::AddSeparateGrowth("sort growth 100k->1M [cursor]", bench::kSortRow);
   bench::RunInflate(1 << 20);
   bench::RunInflate(50 << 20);
   bench::PrintTable();

@@ -16,6 +16,11 @@ FacadeBench::FacadeBench(std::unique_ptr<dsengine::DSBASE> table) {
   data_.OpenTable(std::move(table));
 }
 
+FacadeBench::FacadeBench(const std::string& file) {
+  data_.SetFilterOptions(db::foCaseInsensitive);
+  data_.LoadPacketFile(file);
+}
+
 double FacadeBench::Sort() {
   data_.SetFiltered(false);
   data_.SetIndexFieldNames("");

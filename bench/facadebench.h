@@ -19,6 +19,11 @@ class FacadeBench {
  public:
   // Opens a TClientDataSet over `table` (filter options: case-insensitive, as the program's).
   explicit FacadeBench(std::unique_ptr<dsengine::DSBASE> table);
+  // Opens a TClientDataSet on the table file `file` (LoadPacketFile), as above.
+  explicit FacadeBench(const std::string& file);
+
+  // The dataset's table, for engine-level runs beside the dataset.
+  dsengine::DSBASE& Table() { return *data_.DSBase(); }
 
   // Seconds for IndexFieldNames := "Artist;Title" from the default order.
   double Sort();
