@@ -304,7 +304,8 @@ std::vector<std::string> MadeUpWords(std::mt19937& rng, size_t count) {
 // included, must be the one the same sort gives by comparing records, for strings with accents,
 // case variants, blanks and equal values, integers, several fields, descending and
 // case-insensitive flags. The vocabularies make leading string fields repeat few values (keyed
-// by a one-byte rank), some hundreds (a two-byte rank), or hardly any (keyed directly).
+// by a one-byte rank), some hundreds (a two-byte rank), or hardly any (keyed directly), or
+// begin alike for longer than a key's head.
 TEST(IndexBuild, ByteKeySortGivesTheOrderOfComparingRecords) {
   const std::vector<std::string> fixedWords = {"",
                                                "abba",
@@ -324,14 +325,18 @@ TEST(IndexBuild, ByteKeySortGivesTheOrderOfComparingRecords) {
                                                "e",
                                                "strasse"};
   std::mt19937 rng(31);
-  for (int trial = 0; trial < 60; ++trial) {
+  for (int trial = 0; trial < 80; ++trial) {
     std::vector<std::string> words = fixedWords;
     int n = 50 + int(rng() % 400);
-    if (trial % 3 == 1) {
+    if (trial % 4 == 1) {
       words = MadeUpWords(rng, 600);
       n = 1200 + int(rng() % 400);
-    } else if (trial % 3 == 2) {
+    } else if (trial % 4 == 2) {
       words = MadeUpWords(rng, 5000);
+    } else if (trial % 4 == 3) {
+      // One long beginning: every head ties, and the keys' rests run past 127 bytes.
+      words = MadeUpWords(rng, 300);
+      for (std::string& w : words) w = "Greatest Hits of the Year, Volume One - Remastered " + w;
     }
     auto t = MakeLyricsTable();
     for (int i = 0; i < n; ++i)

@@ -217,9 +217,11 @@ bool RecordSortKeys::Build(const DSBASE& table, const KeyField* keys, uint32_t k
     for (uint32_t k = 0; k + 1 < keyCount; ++k)
       if (keys[k].type == fldZSTRING) ranks[k].Build(table, keys[k], recs, count);
     buffer_.clear();
-    buffer_.reserve(size_t(count) * 32 * keyCount);  // a typical key; grows when longer
+    buffer_.reserve(size_t(count) * 24 * keyCount);  // a typical tail; grows when longer
     entries_.resize(size_t(count) + 1);
     for (uint32_t p = 1; p <= count; ++p) {
+      // The whole key goes to the buffer's end; its head is taken from there, and then the
+      // bytes past the head move down behind their count, over the head's place.
       const uint32_t rec = uint32_t(recs[p]);
       const size_t start = buffer_.size();
       for (uint32_t k = 0; k < keyCount; ++k) {
@@ -229,14 +231,26 @@ bool RecordSortKeys::Build(const DSBASE& table, const KeyField* keys, uint32_t k
           return false;
       }
       const size_t length = buffer_.size() - start;
-      if (buffer_.size() > UINT32_MAX) return false;
       Entry& e = entries_[p];
       e.head[0] = e.head[1] = 0;
-      for (size_t i = 0; i < RecordSortKeys::kHeadBytes; ++i)
+      for (size_t i = 0; i < kHeadBytes; ++i)
         e.head[i / 8] = e.head[i / 8] << 8 | (i < length ? buffer_[start + i] : 0);
-      e.offset = uint32_t(start);
-      e.length = uint32_t(length);
       e.rec = recs[p];
+      if (length <= kHeadBytes) {
+        e.tail = kNoTail;
+        buffer_.resize(start);
+        continue;
+      }
+      if (start >= kNoTail) return false;
+      e.tail = uint32_t(start);
+      uint8_t* at = buffer_.data() + start;
+      for (size_t rest = length - kHeadBytes;; rest >>= 7) {  // a few bytes, inside the head
+        *at++ = uint8_t(rest & 0x7F) | (rest > 0x7F ? 0x80 : 0);
+        if (rest <= 0x7F) break;
+      }
+      const size_t tailBytes = length - kHeadBytes;
+      memmove(at, buffer_.data() + start + kHeadBytes, tailBytes);
+      buffer_.resize(size_t(at - buffer_.data()) + tailBytes);
     }
     return true;
   } catch (const std::bad_alloc&) {

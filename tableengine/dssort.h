@@ -96,12 +96,13 @@ bool AppendKeyBytes(const KeyField& key, const uint8_t* value, std::vector<uint8
 class RecordSortKeys {
  public:
   // One sortable entry: the key's first kHeadBytes bytes (big-endian, zero-padded) decide most
-  // comparisons without touching the key buffer.
+  // comparisons without touching the key buffer, which holds only the bytes past the head.
   static constexpr uint32_t kHeadBytes = 16;
+  static constexpr uint32_t kNoTail = UINT32_MAX;
   struct Entry {
     uint64_t head[2];
-    uint32_t offset;  // of the key in the buffer
-    uint32_t length;
+    uint32_t tail;  // offset in the buffer of the key's bytes past the head, their count first
+                    // (7 bits a byte, low bits first); kNoTail when the key ends in the head
     int32_t rec;
   };
 
@@ -114,16 +115,29 @@ class RecordSortKeys {
   bool Less(const Entry& a, const Entry& b) const {
     if (a.head[0] != b.head[0]) return a.head[0] < b.head[0];
     if (a.head[1] != b.head[1]) return a.head[1] < b.head[1];
-    // Equal heads: a key no longer than the head is then equal to the other (no key is a
-    // proper prefix of another).
-    if (a.length <= kHeadBytes || b.length <= kHeadBytes) return false;
-    const uint32_t n = (a.length < b.length ? a.length : b.length) - kHeadBytes;
-    const uint8_t* keys = buffer_.data();
-    const int c = memcmp(keys + a.offset + kHeadBytes, keys + b.offset + kHeadBytes, n);
-    return c != 0 ? c < 0 : a.length < b.length;
+    // Equal heads: a key that ends in the head is then equal to the other (no key is a proper
+    // prefix of another).
+    if (a.tail == kNoTail || b.tail == kNoTail) return false;
+    uint32_t la, lb;
+    const uint8_t* ta = Tail(a.tail, &la);
+    const uint8_t* tb = Tail(b.tail, &lb);
+    const int c = memcmp(ta, tb, la < lb ? la : lb);
+    return c != 0 ? c < 0 : la < lb;
   }
 
  private:
+  // The tail at `offset`; *length gets its byte count.
+  const uint8_t* Tail(uint32_t offset, uint32_t* length) const {
+    const uint8_t* p = buffer_.data() + offset;
+    uint32_t n = 0;
+    for (int shift = 0;; shift += 7) {
+      n |= uint32_t(*p & 0x7F) << shift;
+      if ((*p++ & 0x80) == 0) break;
+    }
+    *length = n;
+    return p;
+  }
+
   std::vector<uint8_t> buffer_;
   std::vector<Entry> entries_;
 };
