@@ -68,11 +68,17 @@ std::string TableFile(const std::filesystem::path& work, uint32_t n) {
   return (work / ("lyrics-" + std::to_string(n) + ".roZoreda")).string();
 }
 
+// Starts this program again with `arguments`, its output to be read from the result (nullptr
+// when it cannot be started).
+FILE* StartChild(const std::string& arguments) {
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  return popen(("'" + self + "' " + arguments).c_str(), "r");
+}
+
 // Seconds of one load (`mode` "--load-ours" or "--load-lite") in a fresh process of its own, as
 // the program's start loads its file: neither side then finds memory that an earlier run freed.
 double LoadInChild(const std::string& mode, const std::string& file) {
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  FILE* child = popen(("'" + self + "' " + mode + " '" + file + "'").c_str(), "r");
+  FILE* child = StartChild(mode + " '" + file + "'");
   double s = -1;
   if (child == nullptr || std::fscanf(child, "%lf", &s) != 1) s = -1;
   if (child == nullptr || pclose(child) != 0 || s < 0) {
@@ -98,18 +104,18 @@ const SearchCase kSearches[] = {
 
 // The same operations through TClientDataSet, next to the anchors measured above in this run.
 struct LoadSaveAnchors {
-  double liteLoad = 0, liteSave = 0;
+  double liteSave = 0;
   std::string dbFile;     // SQLite's file
   std::string file;       // our table file
   std::string floorFile;  // the floor's copy
   std::optional<double> modelBytes;
 };
 
-void AddLoadSaveRows(uint32_t n, const LoadSaveAnchors& a, std::optional<double> load,
-                     std::optional<double> save, std::optional<double> floorRead,
-                     std::optional<double> floorWrite, std::optional<double> resident,
-                     const std::string& missing) {
-  Add({"load", n, load, "sqlite backup file->:memory:", a.liteLoad, {}, "<= 1.0", missing});
+void AddLoadSaveRows(uint32_t n, const LoadSaveAnchors& a, double liteLoad,
+                     std::optional<double> load, std::optional<double> save,
+                     std::optional<double> floorRead, std::optional<double> floorWrite,
+                     std::optional<double> resident, const std::string& missing) {
+  Add({"load", n, load, "sqlite backup file->:memory:", liteLoad, {}, "<= 1.0", missing});
   Add({"load", n, load, "floor: read file", floorRead, {}, "<= 2.5", missing});
   Add({"save", n, save, "sqlite backup :memory:->file", a.liteSave, {}, "<= 1.0", missing});
   Add({"save", n, save, "floor: write file", floorWrite, {}, "<= 2.0", missing});
@@ -176,10 +182,8 @@ void RunFacade(uint32_t n, std::unique_ptr<dsengine::DSBASE> table, SqliteAnchor
                              [&](int) { return LoadInChild("--load-lite", anchors.dbFile); }});
       uint64_t resident = 0;
       FacadeBench::Load(anchors.file, true, &resident);
-      LoadSaveAnchors measured = anchors;
-      measured.liteLoad = loads[1];
-      const double load = loads[0];
-      AddLoadSaveRows(n, measured, load, save, floorRead, floorWrite, double(resident), missing);
+      AddLoadSaveRows(n, anchors, loads[1], loads[0], save, floorRead, floorWrite, double(resident),
+                      missing);
       Add({"save", n, save, "floor: write file and flush", floorFlushed, {}, ""});
       Add({"save over the old file",
            n,
@@ -227,9 +231,8 @@ void RunFacade(uint32_t n, std::unique_ptr<dsengine::DSBASE> table, SqliteAnchor
   (void)table;
   (void)lite;
 #endif
-  LoadSaveAnchors measured = anchors;
-  measured.liteLoad = Median([&](int) { return LoadInChild("--load-lite", anchors.dbFile); });
-  AddLoadSaveRows(n, measured, {}, {}, {}, {}, {}, missing);
+  const double liteLoad = Median([&](int) { return LoadInChild("--load-lite", anchors.dbFile); });
+  AddLoadSaveRows(n, anchors, liteLoad, {}, {}, {}, {}, {}, missing);
   Add({kFacadeSortRow, n, {}, "sqlite ORDER BY NOCASE", liteSort, {}, "<= 0.5", missing});
   for (const SearchCase& s : kSearches)
     Add({s.facadeName,
@@ -382,11 +385,8 @@ std::optional<double> Number(const std::string& s) {
 
 // Runs `mode` ("--one N" or "--growth") in a child process (a fresh heap for the memory
 // figures) and takes the rows it prints.
-bool RunChild(const std::string& self, const std::string& mode, const std::string& work,
-              double budget) {
-  std::string command =
-      "'" + self + "' --work '" + work + "' --budget " + std::to_string(budget) + " " + mode;
-  FILE* child = popen(command.c_str(), "r");
+bool RunChild(const std::string& mode, const std::string& work, double budget) {
+  FILE* child = StartChild("--work '" + work + "' --budget " + std::to_string(budget) + " " + mode);
   if (!child) return false;
   char buffer[1024];
   while (std::fgets(buffer, sizeof buffer, child)) {
@@ -697,10 +697,9 @@ int main(int argc, char** argv) {
     bench::WriteRows(stdout);
     return 0;
   }
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   for (uint32_t n : sizes) std::filesystem::remove(bench::TableFile(work, n));  // none left over
   for (uint32_t n : sizes) {
-    if (!bench::RunChild(self, "--one " + std::to_string(n), work.string(), budget)) {
+    if (!bench::RunChild("--one " + std::to_string(n), work.string(), budget)) {
       std::fprintf(stderr, "dzbench: the run for N=%u failed\n", n);
       return 1;
     }
@@ -711,7 +710,7 @@ int main(int argc, char** argv) {
            std::filesystem::exists(bench::TableFile(work, n));
   };
   if (ran(bench::kTargetN) && ran(10 * bench::kTargetN) &&
-      !bench::RunChild(self, "--growth", work.string(), budget)) {
+      !bench::RunChild("--growth", work.string(), budget)) {
     std::fprintf(stderr, "dzbench: the growth run failed\n");
     return 1;
   }
