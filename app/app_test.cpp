@@ -1,4 +1,4 @@
-// End-to-end tests of the program, driven as a user would (see programdriver_test.h): a fresh
+// End-to-end tests of the program, driven as a user would (see programdriver_testing.h): a fresh
 // program folder through a first run, a restart and a damaged table file; a settings value
 // that is no integer; plus the pure helpers (search filter text, recovery file).
 #include <windows.h>
@@ -14,7 +14,7 @@
 #include "app/dMain.h"
 #include "app/fAlterData.h"
 #include "app/fMain.h"
-#include "app/programdriver_test.h"
+#include "app/programdriver_testing.h"
 #include "app/uFunctions.h"
 #include "platform/files.h"
 

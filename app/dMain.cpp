@@ -4,9 +4,9 @@
 #include <exception>
 
 #include "app/uFunctions.h"
+#include "dataset/db.h"
 #include "framework/application.h"
 #include "platform/files.h"
-#include "tableengine/db.h"
 
 using namespace framework;
 

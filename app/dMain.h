@@ -8,9 +8,9 @@
 #include <span>
 #include <string>
 
-#include "datapacket/clientdataset.h"
+#include "dataset/clientdataset.h"
+#include "dataset/datasource.h"
 #include "framework/datamodule.h"
-#include "tableengine/datasource.h"
 
 class TdModule : public framework::TDataModule {
  public:

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "dataset/datasource.h"
 #include "framework/bitbtn.h"
 #include "framework/combobox.h"
 #include "framework/dbedit.h"
@@ -22,7 +23,6 @@
 #include "framework/groupbox.h"
 #include "framework/label.h"
 #include "framework/panel.h"
-#include "tableengine/datasource.h"
 
 // The shell call through which PlaySong opens a song file, with ShellExecuteA's arguments
 // (owner, verb, file, parameters, directory, show command). It is ShellExecuteA itself; tests

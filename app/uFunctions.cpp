@@ -8,11 +8,11 @@
 
 #include "app/dMain.h"
 #include "app/fMain.h"
-#include "datapacket/lyricstable.h"
+#include "app/lyrics/lyricstable.h"
+#include "dataset/db.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
 #include "platform/sysutils.h"
-#include "tableengine/db.h"
 
 using namespace framework;
 

@@ -3,14 +3,14 @@
 // (DZ_BENCH_HAVE_FACADE); used by dzbench only.
 #pragma once
 
-#if __has_include("datapacket/clientdataset.h")
+#if __has_include("dataset/clientdataset.h")
 #define DZ_BENCH_HAVE_FACADE 1
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "datapacket/clientdataset.h"
+#include "dataset/clientdataset.h"
 #include "tableengine/dsbase.h"
 
 namespace bench {

@@ -1,21 +1,29 @@
 # Helpers shared by every directory's CMakeLists.txt.
 #
-#   dz_warnings(target)                 -Wall -Wextra, warnings as errors in CI
-#   dz_library(name DIR dir DEPS ...)   a static library of every non-test, non-platform-specific
+#   dz_warnings(target)                 -Wall -Wextra -Werror, in every tree
+#   dz_library(name [DIR dir] [EXTRA srcs...] [PUBLIC_HEADERS h...] [DEPS ...])
+#                                       a static library of every non-test, non-platform-specific
 #                                       .cpp in dir (files ending in _win.cpp only on Windows)
 #   dz_test(name SOURCES ... DEPS ...)  a GoogleTest executable registered as ONE ctest test
 #                                       (under Wine each start costs seconds)
+#   dz_internals(target libs...)        lets a tool, benchmark or fuzz target include every header
+#                                       of the given libraries and of those below them
+#   dz_own_headers(target [dir])        lets a program include the headers of its own folder (or
+#                                       of dir)
 #   dz_fuzz_target(name SOURCE f DEPS ... CORPUS dir)
 #                                       a libFuzzer target (fuzz tree only); its corpus is
 #                                       replayed as a ctest test
-
+#
+# Include roots: every header is included by its folder's path from the project root
+# ("tableengine/dsbase.h"), but never through the project root itself. Each library gets two
+# roots in the build tree, made of symbolic links: an internal one holding its whole folder, seen
+# by the library and by tests, and a public one holding only its PUBLIC_HEADERS (every header of
+# the folder when none are listed), exported to whatever links the library. So a header of a
+# library that is not below, or not public, does not compile: the layering is the build's.
 set(DZ_WARNINGS -Wall -Wextra)
 
 function(dz_warnings target)
-  target_compile_options(${target} PRIVATE ${DZ_WARNINGS})
-  if(DEFINED ENV{CI} OR DZ_WERROR)
-    target_compile_options(${target} PRIVATE -Werror)
-  endif()
+  target_compile_options(${target} PRIVATE ${DZ_WARNINGS} -Werror)
 endfunction()
 
 function(dz_sanitize target)
@@ -33,7 +41,8 @@ function(dz_collect_sources out dir)
   set(result)
   foreach(f ${all})
     get_filename_component(n ${f} NAME)
-    if(n MATCHES "_test\\.cpp$" OR n MATCHES "_fuzz\\.cpp$" OR n MATCHES "_main\\.cpp$")
+    if(n MATCHES "_test\\.cpp$" OR n MATCHES "_testing\\.cpp$" OR n MATCHES "_fuzz\\.cpp$"
+       OR n MATCHES "_main\\.cpp$")
       continue()
     endif()
     if(n MATCHES "_win\\.cpp$" AND NOT WIN32)
@@ -47,8 +56,9 @@ function(dz_collect_sources out dir)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+# The test sources of a directory: its *_test.cpp and the test helpers *_testing.cpp.
 function(dz_collect_tests out dir)
-  file(GLOB all CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  file(GLOB all CONFIGURE_DEPENDS ${dir}/*_test.cpp ${dir}/*_testing.cpp)
   set(result)
   foreach(f ${all})
     get_filename_component(n ${f} NAME)
@@ -60,24 +70,76 @@ function(dz_collect_tests out dir)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+set(DZ_INCLUDE_ROOTS ${CMAKE_BINARY_DIR}/dz-include)
+
+# Makes `root`/`folder` a link to the source folder, or, with headers given, a directory holding
+# a link to each of them.
+function(dz_make_include_root root folder)
+  file(REMOVE_RECURSE ${root})
+  if(NOT ARGN)
+    get_filename_component(parent ${root}/${folder} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+    return()
+  endif()
+  foreach(h ${ARGN})
+    if(NOT EXISTS ${PROJECT_SOURCE_DIR}/${folder}/${h})
+      message(FATAL_ERROR "${folder}: public header ${h} does not exist")
+    endif()
+    get_filename_component(parent ${root}/${folder}/${h} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder}/${h} ${root}/${folder}/${h} SYMBOLIC)
+  endforeach()
+endfunction()
+
 function(dz_library name)
-  cmake_parse_arguments(A "" "DIR" "DEPS;EXTRA" ${ARGN})
+  cmake_parse_arguments(A "" "DIR" "DEPS;EXTRA;PUBLIC_HEADERS" ${ARGN})
   if(NOT A_DIR)
     set(A_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   endif()
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${A_DIR})
   dz_collect_sources(srcs ${A_DIR})
-  if(NOT srcs AND NOT A_EXTRA)
-    # Nothing built here yet: an interface library keeps dependents linking.
-    add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${A_DEPS})
-    return()
-  endif()
   add_library(${name} STATIC ${srcs} ${A_EXTRA})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  dz_make_include_root(${DZ_INCLUDE_ROOTS}/internal/${name} ${folder})
+  dz_make_include_root(${DZ_INCLUDE_ROOTS}/public/${name} ${folder} ${A_PUBLIC_HEADERS})
+  target_include_directories(${name} PRIVATE ${DZ_INCLUDE_ROOTS}/internal/${name}
+                             PUBLIC ${DZ_INCLUDE_ROOTS}/public/${name})
   target_link_libraries(${name} PUBLIC ${A_DEPS})
+  # The internal roots of this library and of every project library below it, for its tests.
+  set(roots ${DZ_INCLUDE_ROOTS}/internal/${name})
+  foreach(d ${A_DEPS})
+    if(TARGET ${d})
+      get_target_property(below ${d} DZ_INTERNAL_ROOTS)
+      if(below)
+        list(APPEND roots ${below})
+      endif()
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES roots)
+  set_target_properties(${name} PROPERTIES DZ_INTERNAL_ROOTS "${roots}")
   dz_warnings(${name})
   dz_sanitize(${name})
+endfunction()
+
+function(dz_internals target)
+  foreach(lib ${ARGN})
+    if(TARGET ${lib})
+      get_target_property(roots ${lib} DZ_INTERNAL_ROOTS)
+      if(roots)
+        target_include_directories(${target} PRIVATE ${roots})
+      endif()
+    endif()
+  endforeach()
+endfunction()
+
+function(dz_own_headers target)
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  if(ARGN)
+    set(dir ${ARGN})
+  endif()
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${dir})
+  dz_make_include_root(${DZ_INCLUDE_ROOTS}/own/${target} ${folder})
+  target_include_directories(${target} PRIVATE ${DZ_INCLUDE_ROOTS}/own/${target})
 endfunction()
 
 function(dz_test name)
@@ -87,6 +149,8 @@ function(dz_test name)
   endif()
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_DEPS} dz_testing GTest::gtest GTest::gtest_main)
+  # Tests see every header of the libraries they test and of those below them.
+  dz_internals(${name} ${A_DEPS})
   if(WIN32)
     target_link_options(${name} PRIVATE -static)
   endif()
@@ -124,6 +188,7 @@ function(dz_fuzz_target name)
   endif()
   add_executable(${name} ${A_SOURCE})
   target_link_libraries(${name} PRIVATE ${A_DEPS})
+  dz_internals(${name} ${A_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   dz_warnings(${name})
   # -runs=0: execute every file of the corpus once, then stop.

@@ -15,7 +15,7 @@
 #include "datapacket/dspacket.h"
 #include "datapacket/packet_testing.h"
 #include "datapacket/packetwalk.h"
-#include "tableengine/dstesting.h"
+#include "tableengine/engine_testing.h"
 
 namespace dspacket::testing {
 

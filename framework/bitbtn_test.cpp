@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "framework/bitbtn.h"
-#include "framework/guitest.h"
+#include "framework/gui_testing.h"
 
 namespace framework {
 namespace {

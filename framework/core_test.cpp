@@ -7,12 +7,12 @@
 
 #include "framework/bitbtn.h"
 #include "framework/edit.h"
-#include "framework/guitest.h"
+#include "framework/gui_testing.h"
 #include "framework/label.h"
 #include "framework/memo.h"
 #include "framework/panel.h"
 #include "framework/properties.h"
-#include "framework/testform_test.h"
+#include "framework/testform_testing.h"
 
 namespace framework {
 namespace {

@@ -4,7 +4,7 @@
 // write path (an empty text makes the field blank).
 #include <gtest/gtest.h>
 
-#include "framework/dbtestdata_test.h"
+#include "framework/dbtestdata_testing.h"
 
 namespace framework::dbtest {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "dataset/datasource.h"
 #include "framework/grid.h"
-#include "tableengine/datasource.h"
 
 namespace framework {
 

@@ -4,7 +4,7 @@
 // partial repaints and row reads limited to the rows on screen.
 #include <gtest/gtest.h>
 
-#include "framework/dbtestdata_test.h"
+#include "framework/dbtestdata_testing.h"
 #include "framework/gdiobjects.h"
 #include "framework/windowclass.h"
 

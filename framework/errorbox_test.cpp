@@ -6,7 +6,7 @@
 
 #include "framework/button.h"
 #include "framework/datamodule.h"
-#include "framework/guitest.h"
+#include "framework/gui_testing.h"
 #include "platform/exceptions.h"
 
 namespace framework {

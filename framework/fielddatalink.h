@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "dataset/datasource.h"
 #include "framework/edit.h"
-#include "tableengine/datasource.h"
 
 namespace framework {
 

@@ -5,9 +5,9 @@
 #include <memory>
 
 #include "framework/gdiobjects.h"
-#include "framework/guitest.h"
+#include "framework/gui_testing.h"
 #include "framework/screen.h"
-#include "framework/testform_test.h"
+#include "framework/testform_testing.h"
 #include "framework/windowclass.h"
 #include "platform/exceptions.h"
 

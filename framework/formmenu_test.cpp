@@ -7,7 +7,7 @@
 
 #include "framework/edit.h"
 #include "framework/form.h"
-#include "framework/guitest.h"
+#include "framework/gui_testing.h"
 #include "framework/menus.h"
 #include "framework/panel.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/form.h"
-#include "framework/guitest.h"
+#include "framework/gui_testing.h"
 
 namespace framework::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "framework/button.h"
-#include "framework/guitest.h"
+#include "framework/gui_testing.h"
 #include "framework/label.h"
 #include "framework/msgdialog.h"
 #include "framework/screen.h"

@@ -1,6 +1,7 @@
-// The exception classes of the facade, the framework and the application: `Exception` carries
-// the message shown to the user; `EAbort` is the silent abort that stops a handler without any
-// report. Portable; the engines below the facade never throw. Immutable once constructed.
+// The exception classes every layer above the engines shares: `Exception` carries the message
+// shown to the user; `EAbort` is the silent abort that stops a handler without any report;
+// conversion and file-stream errors. The dataset's own errors are in dataset/dberrors.h.
+// Portable; the engines below the dataset layer never throw. Immutable once constructed.
 #pragma once
 
 #include <exception>
@@ -23,30 +24,6 @@ class EAbort : public Exception {
 
 // Raises the silent abort.
 [[noreturn]] inline void Abort() { throw EAbort(); }
-
-// A dataset error of the framework; the dataset helpers put the component name and ": " in
-// front of the message when the error concerns a named component ("cdsMain: ...").
-class EDatabaseError : public Exception {
- public:
-  using Exception::Exception;
-};
-
-// A non-zero status of the table engine, raised by the client dataset facade. The message is the
-// status's text; ErrorCode is the status itself.
-class EDBClient : public EDatabaseError {
- public:
-  EDBClient(std::string message, int errorCode)
-      : EDatabaseError(std::move(message)), ErrorCode(errorCode) {}
-  int ErrorCode;
-};
-
-// An error of the facade's field-definition and packet writing ("Fieldname %s exceeds %d chars").
-class EDSWriter : public Exception {
- public:
-  explicit EDSWriter(std::string message, int errorCode = 0)
-      : Exception(std::move(message)), ErrorCode(errorCode) {}
-  int ErrorCode;
-};
 
 // A text that is not a value of the wanted kind ("'%s' is not a valid integer value").
 class EConvertError : public Exception {

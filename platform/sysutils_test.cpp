@@ -62,16 +62,4 @@ TEST(StrToInt, RaisesConvertErrorWithTheText) {
   }
 }
 
-TEST(Exceptions, ClassesAndCodes) {
-  EDBClient e("Key violation.", 9729);
-  const EDatabaseError& base = e;
-  EXPECT_EQ(base.Message, "Key violation.");
-  EXPECT_EQ(e.ErrorCode, 9729);
-  EXPECT_STREQ(e.what(), "Key violation.");
-  EDSWriter w("Fieldname X exceeds 31 chars");
-  EXPECT_EQ(w.Message, "Fieldname X exceeds 31 chars");
-  const Exception& conv = EConvertError("x");
-  EXPECT_EQ(conv.Message, "x");
-}
-
 }  // namespace

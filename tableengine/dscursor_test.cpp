@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "tableengine/dstesting.h"
+#include "tableengine/engine_testing.h"
 
 namespace dsengine {
 namespace {

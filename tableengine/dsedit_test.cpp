@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tableengine/dsbase.h"
-#include "tableengine/dstesting.h"
+#include "tableengine/engine_testing.h"
 
 namespace dsengine {
 namespace {

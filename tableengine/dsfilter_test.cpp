@@ -12,7 +12,7 @@
 
 #include "tableengine/DBCommon.h"
 #include "tableengine/dssort.h"
-#include "tableengine/dstesting.h"
+#include "tableengine/engine_testing.h"
 
 namespace dsengine {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "tableengine/dstesting.h"
+#include "tableengine/engine_testing.h"
 
 namespace dsengine {
 namespace {

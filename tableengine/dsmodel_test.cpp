@@ -9,7 +9,7 @@
 
 #include "platform/collation.h"
 #include "tableengine/dsbase.h"
-#include "tableengine/dstesting.h"
+#include "tableengine/engine_testing.h"
 
 namespace dsengine {
 namespace {

@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "datapacket/clientdataset.h"
+#include "dataset/clientdataset.h"
 #include "platform/exceptions.h"
+#include "tableengine/dsbase.h"
 #include "tools/dzpacket/csv.h"
 #include "tools/dzpacket/tool.h"
 

@@ -2,9 +2,10 @@
 // dataset's packet file load and save, as the program does.
 #include <string>
 
-#include "datapacket/clientdataset.h"
-#include "datapacket/lyricstable.h"
+#include "app/lyrics/lyricstable.h"
+#include "dataset/clientdataset.h"
 #include "platform/files.h"
+#include "tableengine/dsbase.h"
 #include "tools/dzpacket/tool.h"
 
 namespace dzpacket {

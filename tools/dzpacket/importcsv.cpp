@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "datapacket/clientdataset.h"
-#include "datapacket/lyricstable.h"
+#include "app/lyrics/lyricstable.h"
+#include "dataset/clientdataset.h"
 #include "tools/dzpacket/csv.h"
 #include "tools/dzpacket/textcodec.h"
 #include "tools/dzpacket/tool.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tableengine/dbfields.h"
+#include "dataset/dbfields.h"
 
 namespace dzpacket {
 

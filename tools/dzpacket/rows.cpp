@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "datapacket/clientdataset.h"
+#include "dataset/clientdataset.h"
+#include "tableengine/dsbase.h"
+#include "tableengine/dscursor.h"
 #include "tools/dzpacket/json.h"
 #include "tools/dzpacket/recordoutput.h"
 #include "tools/dzpacket/textcodec.h"

@@ -1,6 +1,6 @@
 // TClientDataSet's packet file and stream save/load: what reaches the disk, what a load
 // restores, and how every failure leaves the file and the dataset.
-#include "datapacket/clientdataset.h"
+#include "dataset/clientdataset.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/exceptions.h"
+#include "dataset/dberrors.h"
+#include "dataset/dbfields.h"
 #include "platform/files.h"
-#include "tableengine/dbfields.h"
+#include "tableengine/dsbase.h"
 
 namespace db {
 namespace {

@@ -1,5 +1,5 @@
 // TDataSource and TDataLink: the observer link between a dataset and its controls.
-#include "tableengine/datasource.h"
+#include "dataset/datasource.h"
 
 #include <algorithm>
 

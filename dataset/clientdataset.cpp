@@ -1,6 +1,6 @@
 // The client dataset's packet save and load: file and stream I/O around the table export and
 // import, with the framework's file errors.
-#include "datapacket/clientdataset.h"
+#include "dataset/clientdataset.h"
 
 #include <algorithm>
 #include <istream>
@@ -8,7 +8,7 @@
 
 #include "datapacket/dspacket.h"
 #include "datapacket/packetformats.h"
-#include "platform/exceptions.h"
+#include "dataset/dberrors.h"
 #include "platform/files.h"
 
 namespace db {

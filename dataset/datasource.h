@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "tableengine/db.h"
+#include "dataset/db.h"
 
 namespace db {
 

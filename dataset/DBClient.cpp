@@ -1,11 +1,11 @@
 // The client dataset facade over the table engine: the engine call sequences behind each
 // dataset operation.
-#include "tableengine/DBClient.h"
+#include "dataset/DBClient.h"
 
 #include <cassert>
 #include <cstring>
 
-#include "platform/exceptions.h"
+#include "dataset/dberrors.h"
 #include "platform/status.h"
 #include "tableengine/dsfilter.h"
 

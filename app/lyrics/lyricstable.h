@@ -3,7 +3,7 @@
 // Stateless.
 #pragma once
 
-#include "tableengine/dbfields.h"
+#include "dataset/dbfields.h"
 
 namespace lyrics {
 

@@ -1,5 +1,5 @@
 // The lyrics table's field definitions.
-#include "datapacket/lyricstable.h"
+#include "app/lyrics/lyricstable.h"
 
 namespace lyrics {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "datapacket/bytearray.h"
-#include "tableengine/DBClient.h"
+#include "dataset/DBClient.h"
 
 namespace db {
 

@@ -1,5 +1,5 @@
-// The user-like driver of the end-to-end tests (see programdriver_test.h).
-#include "app/programdriver_test.h"
+// The user-like driver of the end-to-end tests (see programdriver_testing.h).
+#include "app/programdriver_testing.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "dataset/DBClient.h"
 #include "framework/dbedit.h"
 #include "framework/dbgrid.h"
 #include "framework/dbmemo.h"
 #include "framework/edit.h"
-#include "framework/guitest.h"
-#include "tableengine/DBClient.h"
+#include "framework/gui_testing.h"
 
 namespace framework::dbtest {
 

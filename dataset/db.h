@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "dataset/dbfields.h"
 #include "tableengine/DBCommon.h"
-#include "tableengine/dbfields.h"
 
 namespace db {
 

@@ -1,13 +1,13 @@
 // The dataset model seen from its users: data-aware controls through a data source (a fake
 // link), navigation and bookmarks, the grid's row window, typed fields.
-#include "tableengine/db.h"
+#include "dataset/db.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "tableengine/datasource.h"
-#include "tableengine/dbclient_testing.h"
+#include "dataset/datasource.h"
+#include "dataset/dbclient_testing.h"
 
 namespace db {
 namespace {

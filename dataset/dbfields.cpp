@@ -1,13 +1,13 @@
 // Field definitions and typed fields of the dataset model.
-#include "tableengine/dbfields.h"
+#include "dataset/dbfields.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "platform/exceptions.h"
+#include "dataset/db.h"
+#include "dataset/dberrors.h"
 #include "platform/sysutils.h"
-#include "tableengine/db.h"
 #include "tableengine/exprvalues.h"
 
 namespace db {

@@ -14,7 +14,7 @@
 //
 // Packet layer seams: OpenTable() opens over a table built elsewhere, AdoptTable() lets a
 // subclass supply the table while opening (a loaded packet), and DSBase() gives the table to
-// export. TClientDataSet (datapacket/clientdataset.h) adds the packet file save and load.
+// export. TClientDataSet (dataset/clientdataset.h) adds the packet file save and load.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +22,15 @@
 #include <string>
 #include <vector>
 
-#include "tableengine/db.h"
-#include "tableengine/dsbase.h"
-#include "tableengine/dscursor.h"
+#include "dataset/db.h"
+#include "tableengine/dsstatus.h"
+
+// The engine types the facade holds; their headers stay out of every unit that uses the facade.
+namespace dsengine {
+class DSBASE;
+class IDSCursor;
+struct FieldDescriptor;
+}  // namespace dsengine
 
 namespace db {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/fAlterData.h"
-#include "datapacket/clientdataset.h"
+#include "dataset/clientdataset.h"
 
 namespace apptest {
 

@@ -1,8 +1,8 @@
 // TDataSet: states, the active record buffer, navigation, editing and notifications.
-#include "tableengine/db.h"
+#include "dataset/db.h"
 
-#include "platform/exceptions.h"
-#include "tableengine/datasource.h"
+#include "dataset/datasource.h"
+#include "dataset/dberrors.h"
 
 namespace db {
 

@@ -2,13 +2,15 @@
 // engine calls the facade makes, a client dataset using it, and the lyrics table. Test code only.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/exceptions.h"
-#include "tableengine/DBClient.h"
+#include "dataset/DBClient.h"
+#include "dataset/dberrors.h"
 #include "tableengine/dsfilter.h"
 
 namespace db::testing {
@@ -101,6 +103,20 @@ class TRecordingClientDataSet : public TCustomClientDataSet {
     return n;
   }
   void ClearLog() { Log.clear(); }
+  // Whether the log holds `calls` in this order, other calls allowed before, between and after
+  // them: the engine calls an operation needs, without pinning harmless extra queries.
+  ::testing::AssertionResult Called(const std::vector<std::string>& calls) const {
+    size_t next = 0;
+    for (const std::string& s : Log) {
+      if (next < calls.size() && s == calls[next]) ++next;
+    }
+    if (next == calls.size()) return ::testing::AssertionSuccess();
+    std::string log;
+    for (const std::string& s : Log) log += (log.empty() ? "" : ", ") + s;
+    return ::testing::AssertionFailure()
+           << "missing \"" << calls[next] << "\" (call " << next + 1 << " of " << calls.size()
+           << ") in the engine calls: " << log;
+  }
 
  protected:
   std::unique_ptr<IDSCursor> CreateCursor() override {
