@@ -1,8 +1,11 @@
 // TApplication: forms, message loop and exception reporting.
 #include "framework/application.h"
 
+#include <algorithm>
+
 #include "framework/datamodule.h"
 #include "framework/form.h"
+#include "framework/graphiccontrol.h"
 #include "framework/wincontrol.h"
 #include "platform/exceptions.h"
 
@@ -27,6 +30,7 @@ TApplication::TApplication() : TComponent(nullptr) {
 void TApplication::Initialize() { terminated_ = false; }
 
 void TApplication::FormCreated(TComponent* instance) {
+  DeliverInsertNotification(instance);
   if (auto* form = dynamic_cast<TForm*>(instance)) {
     if (!main_form_) main_form_ = form;
     form->DoCreate();
@@ -67,21 +71,64 @@ bool TApplication::IsKeyMsg(MSG& msg) {
   return SendMessageA(wnd, CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
 }
 
+struct TMessageFilterRegistration::Entry {
+  TApplication* application;
+  TMessageFilter filter;
+  bool removed = false;
+};
+
+TMessageFilterRegistration& TMessageFilterRegistration::operator=(
+    TMessageFilterRegistration&& other) noexcept {
+  if (this != &other) {
+    Remove();
+    entry_ = std::move(other.entry_);
+  }
+  return *this;
+}
+
+void TMessageFilterRegistration::Remove() {
+  if (!entry_) return;
+  std::shared_ptr<Entry> entry = std::move(entry_);
+  auto& list = entry->application->filters_;
+  list.erase(std::remove(list.begin(), list.end(), entry), list.end());
+  // A running call holds its own reference to the entry, so the filter lives until it returns.
+  entry->removed = true;
+}
+
+TMessageFilterRegistration TApplication::AddMessageFilter(TMessageFilter filter) {
+  auto entry = std::make_shared<TMessageFilterRegistration::Entry>();
+  entry->application = this;
+  entry->filter = std::move(filter);
+  filters_.push_back(entry);
+  return TMessageFilterRegistration(std::move(entry));
+}
+
+// Each filter in order until one handles the message; a filter removed meanwhile is skipped, one
+// added meanwhile waits for the next message.
+bool TApplication::FilterMessage(MSG& msg) {
+  if (filters_.empty()) return false;
+  auto snapshot = filters_;
+  for (auto& entry : snapshot) {
+    if (entry->removed) continue;
+    try {
+      if (entry->filter(msg)) return true;
+    } catch (...) {
+      HandleException(this);
+      return true;
+    }
+  }
+  return false;
+}
+
 bool TApplication::ProcessMessage(MSG& msg) {
+  DeliverInsertNotifications();
+  FreeControlCanvasDCs();
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
   if (msg.message == WM_QUIT) {
     terminated_ = true;
     return true;
   }
-  bool handled = false;
-  if (OnMessage) {
-    try {
-      OnMessage(msg, handled);
-    } catch (...) {
-      HandleException(this);
-      handled = true;
-    }
-  }
+  bool handled = FilterMessage(msg);
   if (!handled && main_form_ && main_form_->ClientHandle() &&
       TranslateMDISysAccel(main_form_->ClientHandle(), &msg))
     handled = true;

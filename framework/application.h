@@ -1,6 +1,6 @@
 // TApplication: the program's title and icon, its forms (CreateForm; the first form is the
-// main form), the message loop (Run, ProcessMessages, HandleMessage) with an application-wide
-// message filter, and the reporting of exceptions that escape event handlers (the error box).
+// main form), the message loop (Run, ProcessMessages, HandleMessage) with application-wide
+// message filters, and the reporting of exceptions that escape event handlers (the error box).
 // `Application` is the one module-wide instance. UI thread only.
 #pragma once
 
@@ -8,7 +8,9 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/component.h"
 
@@ -16,8 +18,29 @@ namespace framework {
 
 class TForm;
 
-using TMessageEvent = std::function<void(MSG& msg, bool& handled)>;
 using TExceptionEvent = std::function<void(TObject* sender, const std::exception& e)>;
+
+// A message filter sees each message the loop takes from the queue, before it is translated
+// and dispatched; returning true marks it handled (nobody else sees it).
+using TMessageFilter = std::function<bool(MSG& msg)>;
+
+// Keeps one message filter installed; the filter is removed when this is destroyed or
+// Remove()d, also from inside the filter itself (the running call finishes first).
+class TMessageFilterRegistration {
+ public:
+  struct Entry;
+  TMessageFilterRegistration() = default;
+  explicit TMessageFilterRegistration(std::shared_ptr<Entry> entry) : entry_(std::move(entry)) {}
+  TMessageFilterRegistration(TMessageFilterRegistration&& other) noexcept = default;
+  TMessageFilterRegistration& operator=(TMessageFilterRegistration&& other) noexcept;
+  ~TMessageFilterRegistration() { Remove(); }
+
+  void Remove();
+  bool Active() const { return entry_ != nullptr; }
+
+ private:
+  std::shared_ptr<Entry> entry_;
+};
 
 class TApplication : public TComponent {
  public:
@@ -58,7 +81,9 @@ class TApplication : public TComponent {
   // message box with the title as caption, the stop icon and OK, owned by the active window.
   void ShowException(const std::exception& e);
 
-  TMessageEvent OnMessage;  // sees every message before it is dispatched
+  // Installs a filter, called after the filters added before it; it stays installed while the
+  // returned registration lives.
+  [[nodiscard]] TMessageFilterRegistration AddMessageFilter(TMessageFilter filter);
   TExceptionEvent OnException;
 
   // Called by TForm's destructor.
@@ -69,7 +94,11 @@ class TApplication : public TComponent {
  private:
   void FormCreated(TComponent* instance);
   bool ProcessMessage(MSG& msg);
+  bool FilterMessage(MSG& msg);
   bool IsKeyMsg(MSG& msg);
+
+  friend class TMessageFilterRegistration;
+  std::vector<std::shared_ptr<TMessageFilterRegistration::Entry>> filters_;
 
   TForm* main_form_ = nullptr;
   bool terminated_ = false;

@@ -54,7 +54,8 @@ void TWinControl::BevelNcCalcSize(TMessage& m) {
 
 void TWinControl::BevelNcPaint(TMessage& m) {
   DefaultHandler(m);
-  HDC dc = GetWindowDC(handle_);
+  NonClientDC window_dc(handle_);
+  HDC dc = window_dc.Get();
   if (!dc) return;
   RECT window;
   GetWindowRect(handle_, &window);
@@ -69,7 +70,6 @@ void TWinControl::BevelNcPaint(TMessage& m) {
   UINT outer[] = {0, BDR_SUNKENOUTER, BDR_RAISEDOUTER, 0};
   UINT kind[] = {0, 0, BF_SOFT, BF_FLAT};
   DrawEdge(dc, &r, inner[bevel_inner_] | outer[bevel_outer_], BF_RECT | kind[bevel_kind_]);
-  ReleaseDC(handle_, dc);
   m.Result = 0;
 }
 

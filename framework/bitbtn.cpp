@@ -34,6 +34,11 @@ void TBitBtn::SetMargin(int margin) {
   Invalidate();
 }
 
+void TBitBtn::SetLayout(TButtonLayout layout) {
+  layout_ = layout;
+  Invalidate();
+}
+
 namespace {
 // Copies a w x h block at column x0 of `src` into a new bitmap.
 std::unique_ptr<TBitmap> CutImage(TBitmap& src, int x0, int w, int h) {
@@ -114,6 +119,8 @@ const TBitmap* TBitBtn::Image(bool enabled, bool pressed) {
   return images_[0].get();
 }
 
+// Along the layout's axis the glyph, the spacing and the caption form one block, centred or
+// Margin pixels from the glyph's side; across it each is centred on its own.
 void TBitBtn::CalcLayout(const RECT& client, POINT& glyph_pos, RECT& text_rect) {
   int cw = client.right - client.left, ch = client.bottom - client.top;
   int gw = glyph_->Empty() ? 0 : glyph_->Width() / num_glyphs_;
@@ -121,21 +128,30 @@ void TBitBtn::CalcLayout(const RECT& client, POINT& glyph_pos, RECT& text_rect) 
   std::string caption = Caption();
   SIZE ts{0, 0};
   if (!caption.empty()) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    ScreenFontDC dc(Font().Handle());
     RECT r{0, 0, cw, 0};
-    DrawTextA(dc, caption.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    DrawTextA(dc.Get(), caption.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
     ts = {r.right - r.left, r.bottom - r.top};
   }
   int spacing = (gw == 0 || caption.empty()) ? 0 : spacing_;
-  int margin = margin_;
-  if (margin < 0) margin = (cw - (gw + spacing + ts.cx)) / 2;
-  glyph_pos = {client.left + margin, client.top + (ch - gh + 1) / 2};
-  int tx = client.left + margin + gw + spacing;
-  int ty = client.top + (ch - ts.cy + 1) / 2;
-  text_rect = {tx, ty, tx + ts.cx, ty + ts.cy};
+  bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
+  int room = horizontal ? cw : ch;
+  int glyph_len = horizontal ? gw : gh, text_len = horizontal ? ts.cx : ts.cy;
+  int margin = margin_ >= 0 ? margin_ : (room - (glyph_len + spacing + text_len)) / 2;
+  int glyph_at = margin, text_at = margin + glyph_len + spacing;
+  if (layout_ == blGlyphRight || layout_ == blGlyphBottom) {
+    glyph_at = room - margin - glyph_len;
+    text_at = glyph_at - spacing - text_len;
+  }
+  POINT text_pos;
+  if (horizontal) {
+    glyph_pos = {client.left + glyph_at, client.top + (ch - gh + 1) / 2};
+    text_pos = {client.left + text_at, client.top + (ch - ts.cy + 1) / 2};
+  } else {
+    glyph_pos = {client.left + (cw - gw + 1) / 2, client.top + glyph_at};
+    text_pos = {client.left + (cw - ts.cx + 1) / 2, client.top + text_at};
+  }
+  text_rect = {text_pos.x, text_pos.y, text_pos.x + ts.cx, text_pos.y + ts.cy};
 }
 
 void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {

@@ -1,5 +1,6 @@
-// TBitBtn: a push button that draws itself (owner-drawn BUTTON): a glyph left of the caption,
-// Spacing pixels apart, the pair centred in the button. The glyph bitmap holds NumGlyphs
+// TBitBtn: a push button that draws itself (owner-drawn BUTTON): a glyph beside the caption
+// (left, right, above or below it: Layout), Spacing pixels apart, the pair centred in the
+// button or Margin pixels from the glyph's side. The glyph bitmap holds NumGlyphs
 // images side by side (up, disabled, clicked, down); its bottom-left pixel's colour is drawn
 // transparent. Without a disabled image one is made from the up image (embossed grey).
 // UI thread only.
@@ -11,6 +12,8 @@
 #include "framework/button.h"
 
 namespace framework {
+
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 class TBitBtn : public TButton {
  public:
@@ -27,6 +30,8 @@ class TBitBtn : public TButton {
   void SetSpacing(int spacing);
   int Margin() const { return margin_; }  // -1: the glyph and caption are centred
   void SetMargin(int margin);
+  TButtonLayout Layout() const { return layout_; }
+  void SetLayout(TButtonLayout layout);
 
   // Where the glyph and the caption go in a button of the given size (client coordinates,
   // unpressed). Exposed for painters that draw the same layout (the skin engine's).
@@ -48,6 +53,7 @@ class TBitBtn : public TButton {
   int num_glyphs_ = 1;
   int spacing_ = 4;
   int margin_ = -1;
+  TButtonLayout layout_ = blGlyphLeft;
 };
 
 }  // namespace framework

@@ -296,7 +296,11 @@ void TIcon::SetHandle(HICON icon, bool owned) {
     return;
   }
   Clear();
-  if (!icon) return;
+  if (icon) Adopt(icon, owned);
+  if (OnChange) OnChange(*this);
+}
+
+void TIcon::Adopt(HICON icon, bool owned) {
   handle_ = icon;
   owned_ = owned;
   if (owned_) HandleCreated(HandleKind::Icon);
@@ -321,6 +325,7 @@ HICON TIcon::ReleaseHandle() {
   handle_ = nullptr;
   owned_ = false;
   width_ = height_ = 0;
+  if (h && OnChange) OnChange(*this);
   return h;
 }
 
@@ -341,11 +346,7 @@ bool TIcon::LoadSystem(const char* id) {
 
 void TIcon::Assign(const TIcon& source) {
   if (&source == this) return;
-  if (!source.handle_) {
-    Clear();
-    return;
-  }
-  SetHandle(CopyIcon(source.handle_), true);
+  SetHandle(source.handle_ ? CopyIcon(source.handle_) : nullptr, true);
 }
 
 void TIcon::Draw(TCanvas& canvas, const RECT& dest) const {

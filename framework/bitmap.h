@@ -131,10 +131,13 @@ class TIcon : public TGraphic {
   // Copies another icon's picture into a handle of our own.
   void Assign(const TIcon& source);
 
+  std::function<void(TIcon&)> OnChange;  // after the picture changed (a new handle or none)
+
   void Draw(TCanvas& canvas, const RECT& dest) const override;
 
  private:
   void Clear();
+  void Adopt(HICON icon, bool owned);
   HICON handle_ = nullptr;
   bool owned_ = false;
   int width_ = 0;

@@ -3,7 +3,26 @@
 
 namespace framework {
 
-TButton::TButton(TComponent* owner) : TWinControl(owner) {
+bool TButtonControl::GetChecked() {
+  return handle_ ? SendMessageA(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED : checked_;
+}
+
+void TButtonControl::SetCheckedState(bool value) {
+  checked_ = value;
+  if (handle_) SendMessageA(handle_, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TButtonControl::CreateWindowDone() {
+  TWinControl::CreateWindowDone();
+  if (checked_) SetCheckedState(true);
+}
+
+void TButtonControl::DestroyWindowBegin() {
+  checked_ = GetChecked();
+  TWinControl::DestroyWindowBegin();
+}
+
+TButton::TButton(TComponent* owner) : TButtonControl(owner) {
   SetBounds(0, 0, 75, 25);
   SetTabStop(true);
 }

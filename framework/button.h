@@ -7,9 +7,28 @@
 
 namespace framework {
 
-class TButton : public TWinControl {
+// The BUTTON window family (push buttons, check boxes, radio buttons), also its name in class
+// lookups. Keeps the checked state of check boxes and radio buttons: in the object while there
+// is no window, in the window while there is one.
+class TButtonControl : public TWinControl {
  public:
-  DZ_CLASS(TButton, TWinControl)
+  DZ_CLASS(TButtonControl, TWinControl)
+  using TWinControl::TWinControl;
+
+ protected:
+  bool GetChecked();
+  void SetCheckedState(bool value);
+  void CreateWindowDone() override;
+  void DestroyWindowBegin() override;
+  bool PaintsItself() const override { return false; }
+
+ private:
+  bool checked_ = false;
+};
+
+class TButton : public TButtonControl {
+ public:
+  DZ_CLASS(TButton, TButtonControl)
   explicit TButton(TComponent* owner);
 
   bool Default() const { return default_; }
@@ -22,7 +41,6 @@ class TButton : public TWinControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void WndProc(TMessage& message) override;
-  bool PaintsItself() const override { return false; }
 
  private:
   bool default_ = false;

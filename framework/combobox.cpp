@@ -3,7 +3,7 @@
 
 namespace framework {
 
-TComboBox::TComboBox(TComponent* owner) : TWinControl(owner) {
+TComboBox::TComboBox(TComponent* owner) : TCustomComboBox(owner) {
   SetBounds(0, 0, 145, 21);
   InitColor(clWindow, false);
   SetTabStop(true);

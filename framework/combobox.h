@@ -13,9 +13,21 @@ namespace framework {
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
 
-class TComboBox : public TWinControl {
+// The names of the list-holding controls' family in class lookups.
+class TCustomListControl : public TWinControl {
  public:
-  DZ_CLASS(TComboBox, TWinControl)
+  DZ_CLASS(TCustomListControl, TWinControl)
+  using TWinControl::TWinControl;
+};
+class TCustomComboBox : public TCustomListControl {
+ public:
+  DZ_CLASS(TCustomComboBox, TCustomListControl)
+  using TCustomListControl::TCustomListControl;
+};
+
+class TComboBox : public TCustomComboBox {
+ public:
+  DZ_CLASS(TComboBox, TCustomComboBox)
   explicit TComboBox(TComponent* owner);
 
   TComboBoxStyle Style() const { return style_; }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/alive.h"
 #include "framework/component.h"
 #include "framework/graphics.h"
 #include "framework/messages.h"
@@ -107,8 +108,12 @@ class TControl : public TComponent {
   void SetCursor(int cursor) { cursor_ = cursor; }
 
   // Message handling. WindowProc is called for every message of the control (windowed or
-  // not); it starts out as WndProc and may be replaced and later restored by a wrapper.
+  // not); it starts out as WndProc. Wrappers take it over and give it back only through
+  // TWindowProcHook (subclass.h).
   TWndMethod WindowProc;
+  // Alive until the control's WindowProc is destroyed (the hooks check it before giving a
+  // handler back).
+  AliveWatch WatchAlive() const { return alive_.Watch(); }
   LRESULT Perform(UINT msg, WPARAM wparam, LPARAM lparam);
   virtual void WndProc(TMessage& message);
   virtual void DefaultHandler(TMessage& message);  // unhandled messages end here
@@ -181,6 +186,7 @@ class TControl : public TComponent {
   int cursor_ = 0;
   bool mouse_pressed_ = false;  // a left button went down on this control and not yet up
   TPopupMenu* popup_menu_ = nullptr;
+  AliveToken alive_;  // declared after WindowProc, so it dies first
 
   friend class TWinControl;
 };

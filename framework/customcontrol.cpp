@@ -9,11 +9,10 @@ TCustomControl::TCustomControl(TComponent* owner)
 TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC dc) {
-  canvas_->SetHandle(dc);
+  ScopedCanvasDC bound(*canvas_, dc);
   canvas_->Font().Assign(Font());
   canvas_->Brush().SetColor(Color());
   Paint();
-  canvas_->SetHandle(nullptr);
 }
 
 void TCustomControl::Paint() {

@@ -1,9 +1,11 @@
 // TForm: window styles, showing, closing, modal loop, activation and dialog keys.
 #include "framework/form.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/bitmap.h"
 #include "framework/menus.h"
 #include "framework/screen.h"
 #include "framework/windowclass.h"
@@ -11,15 +13,19 @@
 
 namespace framework {
 
-TForm::TForm(TComponent* owner) : TWinControl(owner) {
+TForm::TForm(TComponent* owner) : TWinControl(owner), icon_(std::make_unique<TIcon>()) {
   SetVisible(false);
   InitParentFont(false);
+  icon_->OnChange = [this](TIcon&) { Perform(CM_ICONCHANGED, 0, 0); };
   Screen->AddForm(this);
 }
 
 TForm::~TForm() {
   SetDestroying();
   SafeEvent(OnDestroy);
+  // While the form is whole: a component that gives the form its handler back, or draws on
+  // its window, finds window, handler and controls in place.
+  DestroyComponents();
   if (Application->MainForm() == this) Application->MainFormDestroyed();
   Screen->RemoveForm(this);
   // Here, not in the base destructor, so our DestroyWindowBegin still runs (menu, MDI child).
@@ -112,9 +118,39 @@ void TForm::CreateParams(TCreateParams& p) {
 void TForm::CreateWindowDone() {
   if (form_style_ == fsMDIForm) CreateMDIClient();
   AttachMenu();
-  if (HICON icon = Application->Icon()) {
-    SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  ApplyIcon();
+}
+
+void TForm::ApplyIcon() {
+  if (!handle_) return;
+  HICON icon = icon_->Empty() ? Application->Icon() : icon_->Handle();
+  SendMessageA(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void TForm::SetConstraints(const TSizeConstraints& constraints) {
+  if (constraints == constraints_) return;
+  constraints_ = constraints;
+  SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TForm::SetBounds(int left, int top, int width, int height) {
+  TWinControl::SetBounds(
+      left, top, TSizeConstraints::Clamp(width, constraints_.MinWidth, constraints_.MaxWidth),
+      TSizeConstraints::Clamp(height, constraints_.MinHeight, constraints_.MaxHeight));
+}
+
+// After the default answer: the limits that are set replace the system's.
+void TForm::GetMinMaxInfo(MINMAXINFO& info) const {
+  if (constraints_.MinWidth > 0) info.ptMinTrackSize.x = constraints_.MinWidth;
+  if (constraints_.MinHeight > 0) info.ptMinTrackSize.y = constraints_.MinHeight;
+  if (constraints_.MaxWidth > 0) {
+    info.ptMaxTrackSize.x = constraints_.MaxWidth;
+    info.ptMaxSize.x = std::min<LONG>(info.ptMaxSize.x, constraints_.MaxWidth);
+  }
+  if (constraints_.MaxHeight > 0) {
+    info.ptMaxTrackSize.y = constraints_.MaxHeight;
+    info.ptMaxSize.y = std::min<LONG>(info.ptMaxSize.y, constraints_.MaxHeight);
   }
 }
 
@@ -158,7 +194,7 @@ void TForm::Notification(TComponent* component, TOperation operation) {
   if (operation != opRemove || component != menu_) return;
   // The freed menu has left the window already: the window gives back the bar's height.
   menu_ = nullptr;
-  if (handle_ && menu_bar_height_ != 0)
+  if (handle_ && menu_bar_height_ != 0 && !(ComponentState() & csDestroying))
     SetClientSize(ClientWidth(), ClientHeight() - menu_bar_height_);
   menu_bar_height_ = 0;
 }
@@ -457,6 +493,13 @@ void TForm::WndProc(TMessage& m) {
       return;
     case CM_RELEASE:
       delete this;
+      return;
+    case CM_ICONCHANGED:
+      ApplyIcon();
+      return;
+    case WM_GETMINMAXINFO:
+      DefaultHandler(m);
+      GetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(m.LParam));
       return;
     case WM_ACTIVATE:
       DefaultHandler(m);

@@ -5,8 +5,11 @@
 // Forms are freed by their owner (Application) or by Release/caFree after a close.
 // A form may show a main menu (Menu, not owned) and be an MDI frame (fsMDIForm: an MDICLIENT
 // window holds the children) or an MDI child (fsMDIChild: a child of the main form's MDICLIENT).
+// Destruction frees the owned components first, while the form, its window and its handler
+// are whole (OnDestroy has run by then).
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "framework/wincontrol.h"
@@ -14,6 +17,23 @@
 namespace framework {
 
 class TMainMenu;
+class TIcon;
+
+// Size limits of a form's window, in pixels (0: no limit). The window manager honours them
+// when the user resizes (WM_GETMINMAXINFO); SetBounds clamps to them too.
+struct TSizeConstraints {
+  int MinWidth = 0;
+  int MinHeight = 0;
+  int MaxWidth = 0;
+  int MaxHeight = 0;
+  bool operator==(const TSizeConstraints&) const = default;
+  // `size` clamped to the limits along one axis.
+  static int Clamp(int size, int min, int max) {
+    if (max > 0 && size > max) size = max;
+    if (min > 0 && size < min) size = min;
+    return size;
+  }
+};
 
 // Set before the window exists; an MDI child needs the main form to be the MDI frame.
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm };
@@ -58,6 +78,15 @@ class TForm : public TWinControl {
   void SetBorderIcons(TBorderIcons icons);
   TPosition Position() const { return position_; }
   void SetPosition(TPosition position) { position_ = position; }
+
+  const TSizeConstraints& Constraints() const { return constraints_; }
+  // Applies the limits at once (a window outside them is resized).
+  void SetConstraints(const TSizeConstraints& constraints);
+  void SetBounds(int left, int top, int width, int height) override;
+
+  // The window's icon (caption and task switcher); while it is empty the application's icon.
+  // Changing it (LoadFromResourceName, Assign, SetHandle) updates the window.
+  TIcon& Icon() { return *icon_; }
 
   // The menu bar; not owned, forgotten when freed. ClientHeight stays the height below it.
   TMainMenu* Menu() const { return menu_; }
@@ -131,6 +160,8 @@ class TForm : public TWinControl {
   void AttachMenu();
   void CreateMDIClient();
   std::vector<TForm*> MDIChildList() const;
+  void ApplyIcon();
+  void GetMinMaxInfo(MINMAXINFO& info) const;
 
   TFormBorderStyle border_style_ = bsSizeable;
   TBorderIcons border_icons_ = biSystemMenu | biMinimize | biMaximize;
@@ -144,6 +175,8 @@ class TForm : public TWinControl {
   int menu_bar_height_ = 0;  // what the attached bar took from the client area
   TFormStyle form_style_ = fsNormal;
   HWND client_handle_ = nullptr;
+  TSizeConstraints constraints_;
+  std::unique_ptr<TIcon> icon_;
 };
 
 }  // namespace framework

@@ -14,6 +14,7 @@ void CreateAll(TComponent& root, TComponent* parent, const std::vector<TComponen
     TComponent* c = def.Create(&root);
     c->Name = def.Name;
     c->BeginLoading();
+    TComponent::DeliverInsertNotification(c);
     if (def.Bind) def.Bind(c);
     auto* control = dynamic_cast<TControl*>(c);
     auto* parent_control = dynamic_cast<TWinControl*>(parent);

@@ -60,4 +60,57 @@ WindowDC::~WindowDC() {
   }
 }
 
+NonClientDC::NonClientDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {
+  if (dc_) HandleCreated(HandleKind::Dc);
+}
+
+NonClientDC::~NonClientDC() {
+  if (dc_) {
+    ReleaseDC(window_, dc_);
+    HandleDestroyed(HandleKind::Dc);
+  }
+}
+
+PaintDC::PaintDC(HWND window) : window_(window), paint_{}, dc_(BeginPaint(window, &paint_)) {
+  if (dc_) HandleCreated(HandleKind::Dc);
+}
+
+PaintDC::~PaintDC() {
+  if (dc_) {
+    EndPaint(window_, &paint_);
+    HandleDestroyed(HandleKind::Dc);
+  }
+}
+
+bool WindowTimer::Start(HWND window, UINT_PTR id, UINT interval_ms, TIMERPROC proc) {
+  Stop();
+  if (window && id == 0) return false;  // a window's timers are told apart by their id
+  UINT_PTR result = SetTimer(window, id, interval_ms, proc);
+  if (!result) return false;
+  window_ = window;
+  id_ = window ? id : result;
+  HandleCreated(HandleKind::Timer);
+  return true;
+}
+
+void WindowTimer::Stop() {
+  if (!id_) return;
+  KillTimer(window_, id_);
+  id_ = 0;
+  window_ = nullptr;
+  HandleDestroyed(HandleKind::Timer);
+}
+
+WindowsHook::WindowsHook(int id, HOOKPROC proc)
+    : hook_(SetWindowsHookExA(id, proc, nullptr, GetCurrentThreadId())) {
+  if (hook_) HandleCreated(HandleKind::Hook);
+}
+
+WindowsHook::~WindowsHook() {
+  if (hook_) {
+    UnhookWindowsHookEx(hook_);
+    HandleDestroyed(HandleKind::Hook);
+  }
+}
+
 }  // namespace framework

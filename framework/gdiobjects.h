@@ -1,7 +1,9 @@
 // RAII owners for Win32 GDI and USER handles, and live-handle counters that leak tests read
 // (Wine's GetGuiResources always answers 0, so the framework counts its own handles).
 // Every framework class that creates a handle counts it here: through the owners below, or by
-// calling HandleCreated/HandleDestroyed itself (windows, menus). UI thread only.
+// calling HandleCreated/HandleDestroyed itself (windows, menus, subclasses). The skin engine
+// takes its DCs, timers and hooks through these owners too, so one snapshot covers everything
+// it allocates. UI thread only.
 #pragma once
 
 #include <windows.h>
@@ -12,11 +14,14 @@ namespace framework {
 
 enum class HandleKind {
   GdiObject,  // fonts, pens, brushes, bitmaps, regions
-  Dc,         // memory DCs and DCs taken with GetDC
+  Dc,         // memory DCs, DCs taken with GetDC or GetWindowDC, paint DCs
   Window,     // HWNDs created by the framework
   Menu,       // HMENUs
   Icon,       // HICONs and HCURSORs the framework created (not shared resource icons)
   ImageList,  // HIMAGELISTs
+  Timer,      // SetTimer timers
+  Hook,       // SetWindowsHookEx hooks
+  Subclass,   // window procedures replaced through TWindowSubclass (subclass.h)
   Count
 };
 
@@ -137,6 +142,84 @@ class WindowDC {
  private:
   HWND window_;
   HDC dc_;
+};
+
+// GetWindowDC(window): the whole window, non-client area included (frames, bevels, skinned
+// borders); released on destruction.
+class NonClientDC {
+ public:
+  explicit NonClientDC(HWND window);
+  ~NonClientDC();
+  NonClientDC(const NonClientDC&) = delete;
+  NonClientDC& operator=(const NonClientDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// BeginPaint on construction, EndPaint on destruction (also when the painting code throws).
+class PaintDC {
+ public:
+  explicit PaintDC(HWND window);
+  ~PaintDC();
+  PaintDC(const PaintDC&) = delete;
+  PaintDC& operator=(const PaintDC&) = delete;
+  HDC Get() const { return dc_; }
+  const PAINTSTRUCT& Paint() const { return paint_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_;
+  HDC dc_;
+};
+
+// The screen's DC with `font` selected, for measuring text; both undone on destruction.
+class ScreenFontDC {
+ public:
+  explicit ScreenFontDC(HFONT font) : select_(screen_.Get(), font) {}
+  HDC Get() const { return screen_.Get(); }
+
+ private:
+  WindowDC screen_;
+  ScopedSelect select_;
+};
+
+// A timer (SetTimer) killed on destruction. With a window, `id` (not 0) names it and WM_TIMER
+// goes to the window (or `proc`); without one, the system picks the id and `proc` is called.
+class WindowTimer {
+ public:
+  WindowTimer() = default;
+  WindowTimer(HWND window, UINT_PTR id, UINT interval_ms, TIMERPROC proc = nullptr) {
+    Start(window, id, interval_ms, proc);
+  }
+  ~WindowTimer() { Stop(); }
+  WindowTimer(const WindowTimer&) = delete;
+  WindowTimer& operator=(const WindowTimer&) = delete;
+
+  // Stops the running timer first; false when SetTimer failed.
+  bool Start(HWND window, UINT_PTR id, UINT interval_ms, TIMERPROC proc = nullptr);
+  void Stop();
+  bool Active() const { return id_ != 0; }
+  UINT_PTR Id() const { return id_; }  // the id WM_TIMER and `proc` receive
+
+ private:
+  HWND window_ = nullptr;
+  UINT_PTR id_ = 0;
+};
+
+// A window hook for the current thread (SetWindowsHookEx), unhooked on destruction.
+class WindowsHook {
+ public:
+  WindowsHook(int id, HOOKPROC proc);
+  ~WindowsHook();
+  WindowsHook(const WindowsHook&) = delete;
+  WindowsHook& operator=(const WindowsHook&) = delete;
+  HHOOK Get() const { return hook_; }  // null when SetWindowsHookEx failed
+
+ private:
+  HHOOK hook_;
 };
 
 }  // namespace framework

@@ -369,4 +369,17 @@ class TCanvas {
   TCopyMode copy_mode_ = cmSrcCopy;
 };
 
+// Binds a canvas to a DC someone else owns for one scope (a paint handler) and unbinds it on
+// exit, also when the painting code throws.
+class ScopedCanvasDC {
+ public:
+  ScopedCanvasDC(TCanvas& canvas, HDC dc) : canvas_(canvas) { canvas_.SetHandle(dc); }
+  ~ScopedCanvasDC() { canvas_.SetHandle(nullptr); }
+  ScopedCanvasDC(const ScopedCanvasDC&) = delete;
+  ScopedCanvasDC& operator=(const ScopedCanvasDC&) = delete;
+
+ private:
+  TCanvas& canvas_;
+};
+
 }  // namespace framework

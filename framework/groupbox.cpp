@@ -4,16 +4,13 @@
 namespace framework {
 
 int ScreenTextHeight(TFont& font, const std::string& text) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font.Handle());
+  ScreenFontDC dc(font.Handle());
   SIZE size{0, 0};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cy;
 }
 
-TGroupBox::TGroupBox(TComponent* owner) : TCustomControl(owner) {
+TGroupBox::TGroupBox(TComponent* owner) : TCustomGroupBox(owner) {
   SetBounds(0, 0, 185, 105);
   SetTabStop(false);
 }

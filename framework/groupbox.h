@@ -7,9 +7,16 @@
 
 namespace framework {
 
-class TGroupBox : public TCustomControl {
+// The group box family's name in class lookups.
+class TCustomGroupBox : public TCustomControl {
  public:
-  DZ_CLASS(TGroupBox, TCustomControl)
+  DZ_CLASS(TCustomGroupBox, TCustomControl)
+  using TCustomControl::TCustomControl;
+};
+
+class TGroupBox : public TCustomGroupBox {
+ public:
+  DZ_CLASS(TGroupBox, TCustomGroupBox)
   explicit TGroupBox(TComponent* owner);
 
   void AdjustClientRect(RECT& rect) override;

@@ -3,7 +3,7 @@
 
 namespace framework {
 
-TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
+TLabel::TLabel(TComponent* owner) : TCustomLabel(owner) {
   SetBounds(0, 0, 65, 17);
   InitColor(clBtnFace, true);
 }
@@ -19,13 +19,10 @@ UINT TLabel::TextFlags() const {
 
 void TLabel::AdjustBounds() {
   if (!auto_size_ || (ComponentState() & csLoading)) return;
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font().Handle());
   RECT r{0, 0, word_wrap_ ? Width() : 0, 0};
   std::string text = Caption();
-  DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, TextFlags() | DT_CALCRECT);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  ScreenFontDC dc(Font().Handle());
+  DrawTextA(dc.Get(), text.empty() ? " " : text.c_str(), -1, &r, TextFlags() | DT_CALCRECT);
   int left = Left();
   if (alignment_ == taRightJustify && !word_wrap_) left += Width() - r.right;
   SetBounds(left, Top(), r.right, r.bottom);

@@ -8,9 +8,16 @@
 
 namespace framework {
 
-class TLabel : public TGraphicControl {
+// The label family's name in class lookups.
+class TCustomLabel : public TGraphicControl {
  public:
-  DZ_CLASS(TLabel, TGraphicControl)
+  DZ_CLASS(TCustomLabel, TGraphicControl)
+  using TGraphicControl::TGraphicControl;
+};
+
+class TLabel : public TCustomLabel {
+ public:
+  DZ_CLASS(TLabel, TCustomLabel)
   explicit TLabel(TComponent* owner);
 
   bool AutoSize() const { return auto_size_; }

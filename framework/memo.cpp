@@ -3,7 +3,7 @@
 
 namespace framework {
 
-TMemo::TMemo(TComponent* owner) : TCustomEdit(owner) {
+TMemo::TMemo(TComponent* owner) : TCustomMemo(owner) {
   SetBounds(0, 0, 185, 89);
   AutoSelect = false;
 }

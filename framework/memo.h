@@ -11,9 +11,16 @@ namespace framework {
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-class TMemo : public TCustomEdit {
+// The memo family's name in class lookups.
+class TCustomMemo : public TCustomEdit {
  public:
-  DZ_CLASS(TMemo, TCustomEdit)
+  DZ_CLASS(TCustomMemo, TCustomEdit)
+  using TCustomEdit::TCustomEdit;
+};
+
+class TMemo : public TCustomMemo {
+ public:
+  DZ_CLASS(TMemo, TCustomMemo)
   explicit TMemo(TComponent* owner);
 
   bool WordWrap() const { return word_wrap_; }

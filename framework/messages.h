@@ -48,7 +48,7 @@ constexpr UINT CM_TABSTOPCHANGED = CM_BASE + 40;
 constexpr UINT CM_CONTROLLISTCHANGE =
     CM_BASE + 44;  // WParam: TControl*; LParam: 1 inserted, 0 removed
 constexpr UINT CM_CHILDKEY = CM_BASE + 46;
-constexpr UINT CM_RECREATEWND = CM_BASE + 51;
+constexpr UINT CM_RECREATEWND = CM_BASE + 51;  // the default handling re-creates the window
 constexpr UINT CM_INVALIDATE = CM_BASE + 52;
 constexpr UINT CM_FLOAT = CM_BASE + 58;
 constexpr UINT CM_BORDERCHANGED = CM_BASE + 59;

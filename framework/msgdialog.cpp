@@ -100,8 +100,8 @@ TMessageForm* CreateMessageDialog(const std::string& text, TMsgDlgType type,
                                   TMsgDlgButtons buttons) {
   auto form = std::make_unique<TMessageForm>(Application);
   TMessageForm& f = *form;
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, f.Font().Handle());
+  ScreenFontDC screen(f.Font().Handle());
+  HDC dc = screen.Get();
   SIZE units = AverageCharSize(dc);
   auto hu = [&](int v) { return MulDiv(v, units.cx, 4); };
   auto vu = [&](int v) { return MulDiv(v, units.cy, 8); };
@@ -117,8 +117,6 @@ TMessageForm* CreateMessageDialog(const std::string& text, TMsgDlgType type,
     button_width = std::max<int>(button_width, r.right - r.left + 8);
   }
   RECT text_rect = CalcText(dc, text, Screen->Width() / 2, DT_EXPANDTABS | DT_WORDBREAK);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
 
   bool has_icon = type != mtCustom;
   int icon_text_width = text_rect.right, icon_text_height = text_rect.bottom;

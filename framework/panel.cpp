@@ -3,7 +3,7 @@
 
 namespace framework {
 
-TPanel::TPanel(TComponent* owner) : TCustomControl(owner) {
+TPanel::TPanel(TComponent* owner) : TCustomPanel(owner) {
   SetBounds(0, 0, 185, 41);
   click_events_ = true;
 }

@@ -10,9 +10,16 @@ namespace framework {
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
-class TPanel : public TCustomControl {
+// The panel family's name in class lookups (the skin engine matches "TCustomPanel").
+class TCustomPanel : public TCustomControl {
  public:
-  DZ_CLASS(TPanel, TCustomControl)
+  DZ_CLASS(TCustomPanel, TCustomControl)
+  using TCustomControl::TCustomControl;
+};
+
+class TPanel : public TCustomPanel {
+ public:
+  DZ_CLASS(TPanel, TCustomPanel)
   explicit TPanel(TComponent* owner);
 
   TBevelCut BevelInner() const { return inner_; }

@@ -8,6 +8,7 @@
 
 #include "framework/combobox.h"
 #include "framework/edit.h"
+#include "framework/grid.h"
 #include "framework/groupbox.h"
 #include "framework/label.h"
 #include "framework/panel.h"
@@ -41,29 +42,25 @@ void AddColor(std::vector<Entry>& list, const char* cls) {
                   Setter<TControl>([](TControl& c, int v) { c.SetParentColor(v != 0); })});
 }
 
+// "BorderStyle" of a class T with BorderStyle() and SetBorderStyle(TBorderStyle).
+template <class T>
+void AddBorderStyle(std::vector<Entry>& list, const char* cls) {
+  list.push_back({cls, "BorderStyle", Getter<T>([](T& c) { return int{c.BorderStyle()}; }),
+                  Setter<T>([](T& c, int v) { c.SetBorderStyle(static_cast<TBorderStyle>(v)); })});
+}
+
 std::vector<Entry> BuiltIn() {
   std::vector<Entry> list;
   list.push_back({"TForm", "Color", Getter<TControl>([](TControl& c) { return int{c.Color()}; }),
                   Setter<TControl>([](TControl& c, int v) { c.SetColor(v); })});
-  list.push_back(
-      {"TForm", "BorderStyle", Getter<TForm>([](TForm& f) { return int{f.BorderStyle()}; }),
-       Setter<TForm>([](TForm& f, int v) { f.SetBorderStyle(static_cast<TFormBorderStyle>(v)); })});
+  AddBorderStyle<TForm>(list, "TForm");
   for (const char* cls :
-       {"TPanel", "TGroupBox", "TLabel", "TCustomEdit", "TComboBox", "TScrollBox"})
+       {"TPanel", "TGroupBox", "TLabel", "TCustomEdit", "TComboBox", "TScrollBox", "TCustomGrid"})
     AddColor(list, cls);
-  list.push_back(
-      {"TPanel", "BorderStyle", Getter<TPanel>([](TPanel& p) { return int{p.BorderStyle()}; }),
-       Setter<TPanel>([](TPanel& p, int v) { p.SetBorderStyle(static_cast<TBorderStyle>(v)); })});
-  list.push_back({"TCustomEdit", "BorderStyle",
-                  Getter<TCustomEdit>([](TCustomEdit& e) { return int{e.BorderStyle()}; }),
-                  Setter<TCustomEdit>([](TCustomEdit& e, int v) {
-                    e.SetBorderStyle(static_cast<TBorderStyle>(v));
-                  })});
-  list.push_back({"TScrollBox", "BorderStyle",
-                  Getter<TScrollBox>([](TScrollBox& s) { return int{s.BorderStyle()}; }),
-                  Setter<TScrollBox>([](TScrollBox& s, int v) {
-                    s.SetBorderStyle(static_cast<TBorderStyle>(v));
-                  })});
+  AddBorderStyle<TPanel>(list, "TPanel");
+  AddBorderStyle<TCustomEdit>(list, "TCustomEdit");
+  AddBorderStyle<TScrollBox>(list, "TScrollBox");
+  AddBorderStyle<TCustomGrid>(list, "TCustomGrid");
   list.push_back({"TLabel", "Transparent",
                   Getter<TLabel>([](TLabel& l) { return l.Transparent() ? 1 : 0; }),
                   Setter<TLabel>([](TLabel& l, int v) { l.SetTransparent(v != 0); })});

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "framework/graphiccontrol.h"
 #include "framework/mousetrack.h"
 #include "framework/screen.h"
 #include "framework/windowclass.h"
@@ -87,6 +88,7 @@ void TWinControl::DestroyWindowBegin() {
 
 void TWinControl::DestroyHandle() {
   if (!handle_) return;
+  FreeControlCanvasDCs();  // some may draw on this window
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
   DestroyWindowBegin();
@@ -95,7 +97,13 @@ void TWinControl::DestroyHandle() {
   DestroyFrameworkWindow(handle_);
 }
 
+// Through the message, so a wrapper keyed by the old handle sees the change happen (the
+// handle is the old one before the default handling, the new one after it).
 void TWinControl::RecreateWnd() {
+  if (handle_) Perform(CM_RECREATEWND, 0, 0);
+}
+
+void TWinControl::DoRecreateWnd() {
   if (!handle_) return;
   bool had_focus = Focused();
   DestroyHandle();
@@ -136,9 +144,12 @@ void TWinControl::RemoveControl(TControl* control) {
   }
   controls_.erase(std::find(controls_.begin(), controls_.end(), control));
   control->parent_ = nullptr;
-  if (TWinControl* form = GetParentForm(this))
-    form->Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 0);
-  if (control->Align() != alNone && !(ComponentState() & csDestroying)) Realign();
+  if (TWinControl* parent_form = GetParentForm(this))
+    parent_form->Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), 0);
+  TWinControl* form = GetParentForm(this);
+  bool destroying =
+      (ComponentState() & csDestroying) || (form && (form->ComponentState() & csDestroying));
+  if (control->Align() != alNone && !destroying) Realign();
 }
 
 TControl* TWinControl::ControlAtPos(POINT p, bool allow_disabled) {
@@ -250,13 +261,12 @@ void TWinControl::PaintWindow(HDC dc) {
 void TWinControl::PaintControls(HDC dc) {
   for (TControl* c : controls_) {
     if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
-    int saved = SaveDC(dc);
+    ScopedSaveDC saved(dc);
     POINT org;
     GetViewportOrgEx(dc, &org);
     SetViewportOrgEx(dc, org.x + c->Left(), org.y + c->Top(), nullptr);
     IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
     c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-    RestoreDC(dc, saved);
   }
 }
 
@@ -339,11 +349,9 @@ void TWinControl::WndProc(TMessage& m) {
     }
     case WM_PAINT:
       if (PaintsItself()) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle_, &ps);
-        PaintWindow(dc);
-        PaintControls(dc);
-        EndPaint(handle_, &ps);
+        PaintDC dc(handle_);
+        PaintWindow(dc.Get());
+        PaintControls(dc.Get());
         m.Result = 0;
         return;
       }
@@ -442,6 +450,9 @@ void TWinControl::WndProc(TMessage& m) {
       }
       return;
     }
+    case CM_RECREATEWND:
+      DoRecreateWnd();
+      return;
     case CM_ENABLEDCHANGED:
       if (handle_) EnableWindow(handle_, Enabled());
       break;

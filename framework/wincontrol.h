@@ -105,7 +105,8 @@ class TWinControl : public TControl {
   void CreateHandle();
   // Destroys the children's windows, then this one (the object stays).
   void DestroyHandle();
-  // Re-creates the window after a style change (text and children come back).
+  // Re-creates the window after a style change (text and children come back). Sends
+  // CM_RECREATEWND, whose default handling does the work.
   void RecreateWnd();
   // Called once the window exists (apply font, text limits, items ...).
   virtual void CreateWindowDone() {}
@@ -133,6 +134,7 @@ class TWinControl : public TControl {
   WNDPROC def_wnd_proc_ = DefWindowProcA;
 
  private:
+  void DoRecreateWnd();
   void AlignControls(RECT& rect);
   void AnchorControls(int old_width, int old_height);
   void ReflectNotification(TMessage& m, HWND child);

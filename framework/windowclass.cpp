@@ -7,6 +7,7 @@
 
 #include "framework/application.h"
 #include "framework/gdiobjects.h"
+#include "framework/graphiccontrol.h"
 #include "framework/wincontrol.h"
 
 namespace framework {
@@ -22,6 +23,7 @@ std::unordered_map<HWND, TWinControl*>& WindowMap() {
   return map;
 }
 TWinControl* g_creating = nullptr;  // bound to the first window that sends a message
+int g_dispatch_depth = 0;           // framework window procedure calls in progress
 
 WNDPROC ClassDefaultProc(HWND wnd) {
   char name[256];
@@ -102,11 +104,13 @@ LRESULT CALLBACK FrameworkWndProc(HWND wnd, UINT msg, WPARAM wparam, LPARAM lpar
     HandleCreated(HandleKind::Window);
   }
   TMessage m{msg, wparam, lparam, 0};
+  ++g_dispatch_depth;
   try {
     control->WindowProc(m);
   } catch (...) {
     Application->HandleException(control);
   }
+  if (--g_dispatch_depth == 0) FreeControlCanvasDCs();
   if (msg == WM_NCDESTROY) UnbindWindow(wnd);
   return m.Result;
 }
