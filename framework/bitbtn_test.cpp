@@ -170,5 +170,54 @@ TEST_F(BitBtnDrawing, SecondImageOfAStripIsTheDisabledGlyph) {
   EXPECT_EQ(Find(*Draw(0), IsRed).count, 100);
 }
 
+TEST_F(BitBtnDrawing, LayoutPutsTheGlyphOnItsSideOfTheCaption) {
+  button->SetBounds(8, 4, 90, 60);
+  button->SetCaption("Go");
+  button->SetSpacing(4);
+  struct Placed {
+    Extent glyph, caption;
+  };
+  auto place = [&](TButtonLayout layout, int margin) {
+    button->SetLayout(layout);
+    button->SetMargin(margin);
+    auto picture = Draw(0);
+    Placed p{Find(*picture, IsRed), {}};
+    // Caption ink: dark pixels away from the button's edges.
+    for (int y = 3; y < 57; ++y)
+      for (int x = 3; x < 87; ++x) {
+        const uint8_t* px = picture->ScanLine(y) + 3 * x;
+        if (IsDark(px[2], px[1], px[0])) p.caption.Add(x, y);
+      }
+    EXPECT_EQ(p.glyph.count, 100) << layout;
+    EXPECT_GT(p.caption.count, 5) << layout;
+    return p;
+  };
+  int centre_x = (90 - 16 + 1) / 2 + 3, centre_y = (60 - 16 + 1) / 2 + 3;  // the red block's
+  Placed right = place(blGlyphRight, 5);
+  EXPECT_EQ(right.glyph.right, 90 - 5 - 16 + 12);  // the glyph's right side 5 from the edge
+  EXPECT_EQ(right.glyph.top, centre_y);
+  EXPECT_LT(right.caption.right, right.glyph.left - 3);
+  Placed top = place(blGlyphTop, 4);
+  EXPECT_EQ(top.glyph.top, 4 + 3);
+  EXPECT_EQ(top.glyph.left, centre_x);
+  EXPECT_GT(top.caption.top, top.glyph.bottom + 3);
+  Placed bottom = place(blGlyphBottom, 4);
+  EXPECT_EQ(bottom.glyph.bottom, 60 - 4 - 16 + 12);
+  EXPECT_LT(bottom.caption.bottom, bottom.glyph.top - 3);
+  // Centred (no margin): the glyph, spacing and caption block sits in the middle.
+  RECT text{0, 0, 0, 0};
+  {
+    ScreenFontDC dc(button->Font().Handle());
+    DrawTextA(dc.Get(), "Go", -1, &text, DT_CALCRECT | DT_SINGLELINE);
+  }
+  int block = 16 + 4 + text.right;
+  Placed centred = place(blGlyphRight, -1);
+  int glyph_right = centred.glyph.right - 12 + 16;
+  EXPECT_NEAR(glyph_right, (90 + block) / 2, 1);
+  Placed left = place(blGlyphLeft, -1);
+  EXPECT_NEAR(left.glyph.left - 3, (90 - block) / 2, 1);
+  EXPECT_GT(left.caption.left, left.glyph.right + 3);
+}
+
 }  // namespace
 }  // namespace framework

@@ -12,6 +12,11 @@ void TButtonControl::SetCheckedState(bool value) {
   if (handle_) SendMessageA(handle_, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+void TButtonControl::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.SysClassName = "BUTTON";
+}
+
 void TButtonControl::CreateWindowDone() {
   TWinControl::CreateWindowDone();
   if (checked_) SetCheckedState(true);
@@ -28,8 +33,7 @@ TButton::TButton(TComponent* owner) : TButtonControl(owner) {
 }
 
 void TButton::CreateParams(TCreateParams& p) {
-  TWinControl::CreateParams(p);
-  p.SysClassName = "BUTTON";
+  TButtonControl::CreateParams(p);
   p.Style |= default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 

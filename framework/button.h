@@ -18,6 +18,7 @@ class TButtonControl : public TWinControl {
  protected:
   bool GetChecked();
   void SetCheckedState(bool value);
+  void CreateParams(TCreateParams& params) override;  // the BUTTON class
   void CreateWindowDone() override;
   void DestroyWindowBegin() override;
   bool PaintsItself() const override { return false; }

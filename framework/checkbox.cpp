@@ -14,7 +14,6 @@ TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {
 
 void TCustomCheckBox::CreateParams(TCreateParams& p) {
   TButtonControl::CreateParams(p);
-  p.SysClassName = "BUTTON";
   p.Style |= BS_AUTOCHECKBOX;
 }
 
@@ -43,7 +42,6 @@ void TRadioButton::UncheckSiblings() {
 
 void TRadioButton::CreateParams(TCreateParams& p) {
   TButtonControl::CreateParams(p);
-  p.SysClassName = "BUTTON";
   p.Style |= BS_AUTORADIOBUTTON;
 }
 

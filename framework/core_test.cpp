@@ -1,6 +1,6 @@
 // Core: class identity, ownership and removal notifications, the published-property
 // registry, parent colour and font, and message routing to graphic controls (mouse, enter and
-// leave, a replaced WindowProc).
+// leave, a WindowProc taken over through the hook seam).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -12,6 +12,7 @@
 #include "framework/memo.h"
 #include "framework/panel.h"
 #include "framework/properties.h"
+#include "framework/subclass.h"
 #include "framework/testform_testing.h"
 
 namespace framework {
@@ -159,20 +160,20 @@ TEST(GraphicControls, ParentRoutesMouseEnterLeaveAndClicks) {
   Pump();
   EXPECT_EQ(events, (std::vector<std::string>{"enter", "down 10,10", "click", "leave"}));
 
-  // A replaced WindowProc sees the label's messages first; restoring it restores behaviour.
+  // A hooked WindowProc sees the label's messages first; removing the hook restores behaviour.
   events.clear();
-  TWndMethod original = label->WindowProc;
   int seen_paint = 0;
-  label->WindowProc = [&](TMessage& m) {
+  TWindowProcHook hook;
+  ASSERT_TRUE(hook.Install(*label, [&](TMessage& m, const TWndMethod& previous) {
     if (m.Msg == WM_PAINT) ++seen_paint;
     if (m.Msg == WM_LBUTTONUP) return;  // swallowed: no click
-    original(m);
-  };
+    previous(m);
+  }));
   guitest::ClickAt(wnd, 30, 40);
   InvalidateRect(wnd, nullptr, TRUE);
   UpdateWindow(wnd);
   EXPECT_GE(seen_paint, 1);
-  label->WindowProc = original;
+  hook.Remove();
   guitest::ClickAt(wnd, 30, 40);
   int clicks = 0;
   for (auto& e : events) clicks += e == "click";
@@ -185,46 +186,19 @@ TEST(WindowedControls, WindowProcCanBeTakenOverAndGivenBack) {
   edit->SetParent(&form);
   form.Show();
   Pump();
-  TWndMethod original = edit->WindowProc;
   int texts = 0;
-  edit->WindowProc = [&](TMessage& m) {
+  TWindowProcHook hook;
+  ASSERT_TRUE(hook.Install(*edit, [&](TMessage& m, const TWndMethod& previous) {
     if (m.Msg == WM_SETTEXT) ++texts;
-    original(m);
-  };
+    previous(m);
+  }));
   SendMessageA(edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
   EXPECT_EQ(texts, 1);
   EXPECT_EQ(edit->Text(), "abc");
   EXPECT_EQ(edit->DefWndProc() != nullptr, true);
-  edit->WindowProc = original;
+  hook.Remove();
   SendMessageA(edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x"));
   EXPECT_EQ(texts, 1);
-}
-
-}  // namespace
-}  // namespace framework
-
-namespace framework {
-namespace {
-
-TEST(ApplicationFilter, OnMessageSeesMessagesAndCanSwallowThem) {
-  TForm form(nullptr);
-  int delivered = 0;
-  form.WindowProc = [&, original = form.WindowProc](TMessage& m) {
-    if (m.Msg == WM_APP + 1) ++delivered;
-    original(m);
-  };
-  int seen = 0;
-  Application->OnMessage = [&](MSG& msg, bool& handled) {
-    if (msg.message != WM_APP + 1) return;
-    ++seen;
-    handled = msg.wParam == 1;  // the first is swallowed
-  };
-  PostMessageA(form.Handle(), WM_APP + 1, 1, 0);
-  PostMessageA(form.Handle(), WM_APP + 1, 2, 0);
-  Application->ProcessMessages();
-  Application->OnMessage = nullptr;
-  EXPECT_EQ(seen, 2);
-  EXPECT_EQ(delivered, 1);
 }
 
 }  // namespace

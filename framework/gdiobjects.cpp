@@ -49,22 +49,11 @@ MemoryDC::~MemoryDC() {
   }
 }
 
-WindowDC::WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
+BorrowedDC::BorrowedDC(HWND window, HDC dc) : window_(window), dc_(dc) {
   if (dc_) HandleCreated(HandleKind::Dc);
 }
 
-WindowDC::~WindowDC() {
-  if (dc_) {
-    ReleaseDC(window_, dc_);
-    HandleDestroyed(HandleKind::Dc);
-  }
-}
-
-NonClientDC::NonClientDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {
-  if (dc_) HandleCreated(HandleKind::Dc);
-}
-
-NonClientDC::~NonClientDC() {
+BorrowedDC::~BorrowedDC() {
   if (dc_) {
     ReleaseDC(window_, dc_);
     HandleDestroyed(HandleKind::Dc);

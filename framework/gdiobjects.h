@@ -130,33 +130,33 @@ class MemoryDC {
   HDC dc_;
 };
 
-// GetDC(window) (null: the screen) released on destruction.
-class WindowDC {
+// A DC that a window lent (GetDC, GetWindowDC), given back with ReleaseDC on destruction.
+class BorrowedDC {
  public:
-  explicit WindowDC(HWND window = nullptr);
-  ~WindowDC();
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
+  ~BorrowedDC();
+  BorrowedDC(const BorrowedDC&) = delete;
+  BorrowedDC& operator=(const BorrowedDC&) = delete;
   HDC Get() const { return dc_; }
+
+ protected:
+  BorrowedDC(HWND window, HDC dc);
 
  private:
   HWND window_;
   HDC dc_;
 };
 
-// GetWindowDC(window): the whole window, non-client area included (frames, bevels, skinned
-// borders); released on destruction.
-class NonClientDC {
+// GetDC(window) (null: the screen).
+class WindowDC : public BorrowedDC {
  public:
-  explicit NonClientDC(HWND window);
-  ~NonClientDC();
-  NonClientDC(const NonClientDC&) = delete;
-  NonClientDC& operator=(const NonClientDC&) = delete;
-  HDC Get() const { return dc_; }
+  explicit WindowDC(HWND window = nullptr) : BorrowedDC(window, GetDC(window)) {}
+};
 
- private:
-  HWND window_;
-  HDC dc_;
+// GetWindowDC(window): the whole window, non-client area included (frames, bevels, skinned
+// borders).
+class NonClientDC : public BorrowedDC {
+ public:
+  explicit NonClientDC(HWND window) : BorrowedDC(window, GetWindowDC(window)) {}
 };
 
 // BeginPaint on construction, EndPaint on destruction (also when the painting code throws).
