@@ -64,10 +64,9 @@ void ScrollBtnPieces::CutThumb(const SkinImage& thumb, ColorRef transparent) {
     vertThumb_[3] = CropImage(thumb, {0, H - 3 - f, W, H - 3});
   } else {
     // No room for the middle: one row of the transparent colour, which becomes the track's.
-    SkinImage row = CropImage(thumb, {});
-    row.width = W;
-    row.height = 1;
-    row.pixels.assign(size_t(W), transparent);
+    SkinImage row(W, 1, transparent);
+    row.transparentMode = thumb.transparentMode;
+    row.transparentColor = thumb.transparentColor;
     vertThumb_[1] = vertThumb_[2] = vertThumb_[3] = row;
   }
   for (size_t i = 0; i < vertThumb_.size(); ++i) horzThumb_[i] = Turned(vertThumb_[i], Turn::Left);

@@ -6,12 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
 #include "skin/bmp.h"
 #include "skin/resfilewriter.h"
+#include "skin/skinreader_testing.h"
 
 namespace skin {
 namespace {
@@ -56,26 +53,12 @@ std::string Key(int bitmapIndex) { return kSkinKeyNames[kBitmapKeyFirst + bitmap
 
 class SkinPiecesTest : public testing::Test {
  protected:
-  void SetUp() override {
-    path_ = (std::filesystem::temp_directory_path() /
-             ("skinpieces_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".skin"))
-                .string();
-    std::ofstream(path_, std::ios::binary) << "archive";
-  }
-  void TearDown() override { std::remove(path_.c_str()); }
-
-  // Loads a skin of the given entries (as if extracted from an archive at path_).
+  // Loads a skin of the given entries (as if extracted from an archive).
   const ZizoSkinReader* Load(const std::vector<ResourceEntry>& entries) {
     std::vector<uint8_t> bytes;
     std::string error;
     EXPECT_TRUE(WriteResourceFile(entries, bytes, error)) << error;
-    reader_ = std::make_unique<ZizoSkinReader>(
-        [bytes](const std::string&, const std::string&) {
-          auto file = std::make_unique<Tsk2SkinFileReader>();
-          EXPECT_EQ(file->Parse(bytes.data(), bytes.size()), ResFileStatus::kOk);
-          return file;
-        },
-        path_);
+    reader_ = std::make_unique<ZizoSkinReader>(ResourceOpener(bytes), archive_.Path());
     EXPECT_TRUE(reader_->Ready());
     return reader_.get();
   }
@@ -95,7 +78,7 @@ class SkinPiecesTest : public testing::Test {
     return Load(entries);
   }
 
-  std::string path_;
+  ScratchArchive archive_;
   std::unique_ptr<ZizoSkinReader> reader_;
 };
 
