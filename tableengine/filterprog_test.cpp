@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
 
 #include "tableengine/DBCommon.h"
 #include "tableengine/exprblock.h"
@@ -109,24 +108,9 @@ TEST(FilterProgram, NumericComparisonsAndArithmetic) {
   EXPECT_FALSE(p.Evaluate(nullId.data(), nullptr));
 }
 
-// Blob texts by handle.
-class Blobs : public FilterBlobSource {
- public:
-  std::map<int32_t, std::string> texts;
-  int calls = 0;
-  bool GetBlob(uint16_t fieldNumber, int32_t handle, const char*& data, size_t& length) override {
-    ++calls;
-    EXPECT_EQ(fieldNumber, 5);
-    auto it = texts.find(handle);
-    if (it == texts.end()) return false;
-    data = it->second.data();
-    length = it->second.size();
-    return true;
-  }
-};
-
 TEST(FilterProgram, LikeOnMemoMatchesTheBlobBytes) {
-  Blobs blobs;
+  testing::BlobTexts blobs;
+  blobs.expectedField = 5;
   blobs.texts[1] = std::string("All you need is LOVE\0tail", 25);
   blobs.texts[2] = "Help!";
   FilterProgram p;
@@ -149,15 +133,7 @@ TEST(FilterProgram, LikeOnMemoMatchesTheBlobBytes) {
 
 TEST(FilterProgram, OtherFieldTypes) {
   const testing::FilterTable& t = Typed();
-  std::vector<uint8_t> r = t.NewRecord();
-  t.SetValue<int16_t>(r, "Flag", 1);
-  t.SetValue<int16_t>(r, "Small", -5);
-  t.SetValue<uint16_t>(r, "W", 40000);
-  t.SetValue(r, "Price", 2.5);
-  t.SetValue<int32_t>(r, "Born", 730120);  // 1 January 2000
-  t.SetText(r, "Fixed", "ab  ");
-  t.SetText(r, "Name", "ab");
-  t.SetValue(r, "Stamp", 730120.0 * 86400000 + 3600000 * 13.5);
+  const std::vector<uint8_t> r = testing::TypedRecord();
   struct Case {
     const char* filter;
     bool pass;

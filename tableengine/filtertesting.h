@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -84,6 +85,25 @@ class FilterTable {
   uint32_t recordSize_ = 0;
 };
 
+// Blob texts by handle, counting the fetches.
+class BlobTexts : public FilterBlobSource {
+ public:
+  std::map<int32_t, std::string> texts;
+  int calls = 0;
+  uint16_t expectedField = 0;  // when set, every fetch must be for this field
+  bool GetBlob(uint16_t fieldNumber, int32_t handle, const char*& data, size_t& length) override {
+    ++calls;
+    if (expectedField != 0) {
+      EXPECT_EQ(fieldNumber, expectedField);
+    }
+    auto it = texts.find(handle);
+    if (it == texts.end()) return false;
+    data = it->second.data();
+    length = it->second.size();
+    return true;
+  }
+};
+
 // The lyrics table.
 inline const FilterTable& Lyrics() {
   static const FilterTable t({
@@ -110,6 +130,21 @@ inline const FilterTable& Typed() {
       {"Stamp", fldTIMESTAMP, 0, 0, 8, db::ftDateTime, 0},
   });
   return t;
+}
+
+// A record of the typed table in which every field holds a value.
+inline std::vector<uint8_t> TypedRecord() {
+  const FilterTable& t = Typed();
+  std::vector<uint8_t> r = t.NewRecord();
+  t.SetValue<int16_t>(r, "Flag", 1);
+  t.SetValue<int16_t>(r, "Small", -5);
+  t.SetValue<uint16_t>(r, "W", 40000);
+  t.SetValue(r, "Price", 2.5);
+  t.SetValue<int32_t>(r, "Born", 730120);  // 1 January 2000
+  t.SetText(r, "Fixed", "ab  ");
+  t.SetText(r, "Name", "ab");
+  t.SetValue(r, "Stamp", 730120.0 * 86400000 + 3600000 * 13.5);  // 13:30 that day
+  return r;
 }
 
 }  // namespace dsengine::testing
