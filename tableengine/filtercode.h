@@ -139,8 +139,4 @@ DBResult Compile(const uint8_t* expr, size_t size, const FieldDescriptor* fields
 bool Run(Program& program, const uint8_t* flat, const FilterRecordSource* stored,
          FilterBlobSource* blobs);
 
-// The lone «field like 'constant'» program on the searched field's bytes and null flag.
-// REQUIRES: program.searchField != 0.
-bool RunSearchField(const Program& program, const uint8_t* value, uint8_t nullFlag);
-
 }  // namespace dsengine::filtercode

@@ -37,7 +37,12 @@ bool FilterProgram::Evaluate(const FilterRecordSource& record, FilterBlobSource*
 uint32_t FilterProgram::SearchField() const { return impl_->searchField; }
 
 bool FilterProgram::EvaluateSearchField(const uint8_t* value, uint8_t nullFlag) const {
-  return filtercode::RunSearchField(*impl_, value, nullFlag);
+  // The one instruction's result is the match, null (so failing) when the field is null. The
+  // pattern reads the field's bytes as far as its shape needs (a prefix pattern only its first
+  // bytes).
+  if (nullFlag != 0) return false;
+  const filtercode::Instruction& like = impl_->code[0];
+  return like.pattern.MatchField(reinterpret_cast<const char*>(value), impl_->slots[like.a].length);
 }
 
 }  // namespace dsengine

@@ -523,14 +523,4 @@ bool Run(Program& program, const uint8_t* flat, const FilterRecordSource* stored
   return Machine(program, flat, stored, blobs).Run();
 }
 
-bool RunSearchField(const Program& program, const uint8_t* value, uint8_t nullFlag) {
-  // The one instruction's result is the match, null (so failing) when the field is null. The
-  // pattern reads the field's bytes as far as its shape needs (a prefix pattern only its first
-  // bytes).
-  if (nullFlag != 0) return false;
-  const Instruction& like = program.code[0];
-  const Slot& field = program.slots[like.a];
-  return like.pattern.MatchField(reinterpret_cast<const char*>(value), field.length);
-}
-
 }  // namespace dsengine::filtercode
