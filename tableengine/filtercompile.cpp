@@ -1,8 +1,8 @@
 // Filter program compiler: walks the canonical expression (exprblock.h) from its root and turns
 // each node into a slot, each operator node into an instruction whose operation code fits the
-// classes of its operands. A combination without a code fails the build with 11871; a block that
-// breaks its own layout fails with DBERR_INVALIDPARAM. The block is not kept: constants are
-// copied into their slots.
+// classes of its operands. A combination without a code fails the build with DBERR_TYPEMISMATCH; a
+// block that breaks its own layout fails with DBERR_INVALIDPARAM. The block is not kept: constants
+// are copied into their slots.
 #include <cstring>
 
 #include "platform/collation.h"

@@ -54,10 +54,10 @@ class FilterProgram {
   FilterProgram(const FilterProgram&) = delete;
   FilterProgram& operator=(const FilterProgram&) = delete;
 
-  // Builds the program. DBERR_NONE on success; DBERR_TYPEMISMATCH (11871) when an operator has
-  // no operation for its operand types or a function gets wrong arguments; DBERR_INVALIDPARAM
-  // for a malformed block or a field name the table does not have. `fields` is read only during
-  // the call. A failed build leaves a program that passes nothing.
+  // Builds the program. DBERR_NONE on success; DBERR_TYPEMISMATCH when an
+  // operator has no operation for its operand types or a function gets wrong arguments;
+  // DBERR_INVALIDPARAM for a malformed block or a field name the table does not have. `fields` is
+  // read only during the call. A failed build leaves a program that passes nothing.
   DBResult Build(const uint8_t* expr, size_t size, const FieldDescriptor* fields, size_t fieldCount,
                  uint32_t locale);
 

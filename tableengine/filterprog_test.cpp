@@ -9,7 +9,7 @@
 
 #include "tableengine/DBCommon.h"
 #include "tableengine/exprblock.h"
-#include "tableengine/filtertesting.h"
+#include "tableengine/filter_testing.h"
 
 namespace dsengine {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <sstream>
 
+#include "tableengine/filter_testing.h"
 #include "tableengine/filterprog.h"
-#include "tableengine/filtertesting.h"
 
 namespace dsengine {
 namespace {
