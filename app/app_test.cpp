@@ -17,6 +17,7 @@
 #include "app/programdriver_testing.h"
 #include "app/uFunctions.h"
 #include "platform/files.h"
+#include "tableengine/dsbase.h"
 
 using namespace apptest;
 using Texts = std::vector<std::string>;

@@ -200,7 +200,7 @@ TEST_F(ClientDataSetFile, BytesThatAreNoPacketFailWithMismatchAndTheFileIsUntouc
     FAIL() << "no error";
   } catch (const EDBClient& e) {
     EXPECT_EQ(e.Message, "Mismatch in datapacket.");
-    EXPECT_EQ(e.ErrorCode, DBERR_DATAPACKETMISMATCH);
+    EXPECT_EQ(e.ErrorCode, dsengine::DBERR_DATAPACKETMISMATCH);
   }
   EXPECT_FALSE(cds.Active());
   EXPECT_EQ(cds.DSBase(), nullptr);
