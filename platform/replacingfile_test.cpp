@@ -39,9 +39,23 @@ class ReplacingFileTest : public FilesTest {
   bool Save(const std::string& path, const std::string& text, std::string* reason = nullptr) {
     return ReplaceFileAtomically(path, text.data(), text.size(), reason);
   }
-  // Makes `path` look written `age` ago.
+  // Makes `path` (a file or a directory) look written `age` ago.
   static void Age(const std::string& path, std::chrono::seconds age) {
+#ifdef _WIN32
+    // The library's call cannot open a directory for this here.
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{ now.dwLowDateTime, now.dwHighDateTime }};
+    t.QuadPart -= uint64_t(age.count()) * 10000000;
+    const FILETIME then{t.LowPart, t.HighPart};
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &then)) << path;
+    CloseHandle(h);
+#else
     fs::last_write_time(path, fs::file_time_type::clock::now() - age);
+#endif
   }
   static std::string LongAgo(const std::string& path) {
     Age(path, std::chrono::seconds(ReplacingFile::kStaleSeconds + 3600));
@@ -72,7 +86,7 @@ TEST_F(ReplacingFileTest, StaleTemporariesOfTheFileGoAfterASuccessfulSaveAndNoth
        {t + "2." + kGuidA + ".tmp", "Lyrics." + std::string(kGuidA) + ".tmp",
         "x" + t + "." + kGuidA + ".tmp", "Other." + std::string(kGuidA) + ".tmp",
         t + "." + kGuidA + ".tmp.bak", t + "." + kGuidA + ".tmp." + kGuidB + ".tmp",
-        t + ".{0f1e2d3c-4b5a-4978-8695-a4b3c2d1e0f9}.tmp",
+        t + ".{fedcba98-7654-4321-8fed-cba987654321}.tmp",
         t + ".{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F}.tmp",
         t + ".{0F1E2D3C-4B5A-4978-8695+A4B3C2D1E0F9}.tmp",
         t + ".{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0FG}.tmp", t + "." + kGuidA + ".tmpx",
