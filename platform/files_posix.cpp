@@ -189,10 +189,10 @@ Handle CreateNew(const std::string& path, unsigned long* error) {
     *error = static_cast<unsigned long>(errno);
     return kNoHandle;
   }
-  // Marks the file as a live save's. Where the file system has no locks the age rule alone
-  // keeps it (see ReplacingFile).
-  while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-  }
+  // Marks the file as a live save's. Nobody else can hold a file this new (a clean-up only
+  // tries files untouched for long), so this never waits; where the file system has no locks
+  // the age rule alone keeps the file (see ReplacingFile).
+  flock(fd, LOCK_EX | LOCK_NB);
   return fd;
 }
 
