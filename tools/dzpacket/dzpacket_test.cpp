@@ -21,7 +21,9 @@
 #include "tools/dzpacket/tool.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace dzpacket {
@@ -423,6 +425,49 @@ TEST_F(DzPacket, CompactKeepsTheVisibleRowsAndTheNextId) {
   EXPECT_EQ(ds.FieldByName("Id").AsInteger(), 4);
   EXPECT_EQ(ds.DSBase()->Log().Size(), 1u);
 }
+
+#ifndef _WIN32
+// A table kept elsewhere behind a link, private and owned by another user, stays so through
+// the commands that rewrite it; a link to nothing is refused by name and nothing is created.
+TEST_F(DzPacket, WritingCommandsKeepTheTablesLinkPermissionsAndOwner) {
+  fs::create_directories(dir_ / "synced");
+  const std::string target = P("synced/Lyrics.roZoreda");
+  fs::rename(History(), target);
+  const std::string link = P("Lyrics.roZoreda");
+  fs::create_symlink(target, link);
+  ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+  }
+
+  ASSERT_EQ(Run({"compact", link, link}), 0) << err_;
+  ASSERT_EQ(Run({"convert", link, link, "--xml"}), 0) << err_;
+  ASSERT_EQ(ReadFile(target).substr(0, 5), "<?xml");
+  ASSERT_EQ(Run({"convert", link, link}), 0) << err_;
+  ASSERT_EQ(Run({"verify", link}), 0) << err_;
+  EXPECT_EQ(out_, "ok\nversions: 2\nvisible records: 2\nchange-log entries: 0\n");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "synced"), fs::directory_iterator()), 1);
+  struct stat st {};
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  if (root) {
+    EXPECT_EQ(std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid), "65534:65534");
+  }
+
+  fs::create_symlink(P("gone/Lyrics.roZoreda"), P("dangling.xml"));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"new", P("dangling.xml")},
+        std::vector<std::string>{"convert", link, P("dangling.xml"), "--binary"}}) {
+    EXPECT_EQ(Run(args), 1) << args[0];
+    EXPECT_NE(err_.find("\"" + P("dangling.xml") + "\" points to"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("does not exist"), std::string::npos) << err_;
+  }
+  EXPECT_TRUE(fs::is_symlink(P("dangling.xml")));
+  EXPECT_FALSE(fs::exists(P("gone")));
+}
+#endif
 
 // --- usage and bad files ---------------------------------------------------------------------
 

@@ -50,8 +50,9 @@ int RunConvert(const ParsedArgs& args, ToolIo& io) {
   if (args.Has("--binary") && EndsWithXml(out)) {
     // A file save writes XML to any name ending in ".xml"; the explicit choice wins here.
     const dspacket::ByteArray packet = ds.ExportTable(0);
-    if (!platform::ReplaceFileAtomically(out, packet.data(), packet.size()))
-      return io.Fail("Cannot create file \"" + out + "\".");
+    std::string reason;
+    if (!platform::ReplaceFileAtomically(out, packet.data(), packet.size(), &reason))
+      return io.Fail("Cannot create file \"" + out + "\". " + reason);
     return kExitOk;
   }
   ds.SavePacketFile(out, args.Has("--utf8-xml") ? db::dfXMLUTF8
