@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/files_test.h"
+#include "platform/files_testing.h"
 #include "platform/prefault.h"
 
 namespace platform {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "platform/files_test.h"
+#include "platform/files_testing.h"
 
 #ifdef _WIN32
 #include <windows.h>
