@@ -7,9 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "datapacket/packetfault.h"
 #include "tableengine/dsstatus.h"
 
 namespace dspacket {
@@ -37,10 +39,14 @@ struct XmlElement {
 
 class XmlDocument {
  public:
-  // Parses `text` (starting at its first "<"). 16389 when it is not well-formed as far as this
-  // parser goes: a tag or attribute that does not end, an end tag that does not match its
-  // element, an element left open, a nesting or attribute count beyond the limits.
-  dsengine::DBResult Parse(std::string_view text);
+  // Parses `text` (starting at its first "<"), which lies at offset `origin` of the packet.
+  // 16389 when it is not well-formed as far as this parser goes: a tag or attribute that does
+  // not end, an end tag that does not match its element, an element left open, a nesting or
+  // attribute count beyond the limits; the reason goes to `fault`.
+  dsengine::DBResult Parse(std::string_view text, size_t origin, PacketFault* fault);
+  // Where `p` (a position in the parsed text) lies in the packet, for reasons: "offset 1234",
+  // or "line 5 (offset 1234)" in a document of several lines.
+  std::string Place(const char* p) const;
 
   const XmlElement& element(uint32_t i) const { return elements_[i]; }
   const std::vector<uint32_t>& roots() const { return roots_; }
@@ -50,6 +56,8 @@ class XmlDocument {
   const XmlAttribute& attribute(uint32_t i) const { return attributes_[i]; }
 
  private:
+  std::string_view text_;
+  size_t origin_ = 0;
   std::vector<XmlElement> elements_;
   std::vector<XmlAttribute> attributes_;
   std::vector<uint32_t> roots_;
