@@ -64,6 +64,12 @@ constexpr size_t kMinColumnBytes = 1 + 1 + 4 + 2 + 2;
 
 uint32_t StatusBytes(size_t columns) { return static_cast<uint32_t>((columns + 3) / 4); }
 
+// For reasons: " (name length 5)" of a record whose `bytesLeft` held its length byte, else
+// nothing (the length byte itself was missing).
+std::string NameLengthNote(size_t bytesLeft, uint8_t nameLength) {
+  return bytesLeft == 0 ? std::string() : ReasonText(" (name length %u)", nameLength);
+}
+
 }  // namespace
 
 bool HasPacketMagic(std::span<const uint8_t> packet) {
@@ -201,9 +207,10 @@ DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
   const uint16_t paramCount = in_.U16();
   if (!in_.ok()) {
     return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
-                         "column %u at offset %llu (name length %u): its descriptor runs past "
-                         "the end of the packet (%llu bytes left)",
-                         number, Ull(at), nameLength, Ull(in_.size() - at));
+                         "column %u at offset %llu%s: its descriptor runs past the end of the "
+                         "packet (%llu bytes left)",
+                         number, Ull(at), NameLengthNote(in_.size() - at, nameLength).c_str(),
+                         Ull(in_.size() - at));
   }
   const size_t kept = std::min<size_t>(nameLength, kMaxFieldNameLength);
 
@@ -289,9 +296,10 @@ DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* len
   const uint32_t word = in_.U32();
   if (!in_.ok()) {
     return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
-                         "parameter at offset %llu (name length %u): its name and type word run "
-                         "past the end of the packet (%llu bytes left)",
-                         Ull(OffsetOf(start)), nameLength, Ull(End() - start));
+                         "parameter at offset %llu%s: its name and type word run past the end of "
+                         "the packet (%llu bytes left)",
+                         Ull(OffsetOf(start)), NameLengthNote(End() - start, nameLength).c_str(),
+                         Ull(End() - start));
   }
   std::unique_ptr<FLDConv> converter;
   DBResult status = MakeConverter(word, &converter);
