@@ -108,6 +108,17 @@ DBResult CompleteWidth(FieldDescriptor* f, uint32_t number, PacketFault* fault) 
   return DBERR_NONE;
 }
 
+// For a refused table definition: the first column the table cannot hold even on its own
+// (counted from 1), or 0 when each is fine alone.
+uint32_t FirstColumnRefusedAlone(const std::vector<FieldDescriptor>& fields) {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    FieldDescriptor alone = fields[i];
+    uint32_t recordSize = 0;
+    if (ComputeLayout(&alone, 1, &recordSize) != DBERR_NONE) return static_cast<uint32_t>(i + 1);
+  }
+  return 0;
+}
+
 // Slots to reserve ahead for a packet's rows: its row count, but never more rows than its
 // bytes can hold (each row takes its state byte and its status bytes), and never more record
 // bytes than kReserveBytesPerPacketByte times the packet's size (rows of nulls are small in a
@@ -158,7 +169,13 @@ class Importer {
     if (fields.empty()) return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH, "no columns");
     if (DBResult st =
             t_.CreateTable(static_cast<uint32_t>(fields.size()), fields.data(), nullptr)) {
-      return PACKET_REFUSE(fault_, st, "the table refused the definition of its %u columns",
+      if (const uint32_t i = FirstColumnRefusedAlone(fields)) {
+        return PACKET_REFUSE(fault_, st,
+                             "column %u (%s): the table holds no field of type word 0x%08X "
+                             "(WIDTH %u)",
+                             i, fields[i - 1].name, imp_.fieldTypes[i - 1], fields[i - 1].units1);
+      }
+      return PACKET_REFUSE(fault_, st, "the table cannot hold its %u columns together",
                            static_cast<uint32_t>(fields.size()));
     }
     for (const KeptParameter& k : kept)

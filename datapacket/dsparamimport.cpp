@@ -157,8 +157,10 @@ DBResult ApplyKey(const ParamValue& p, DSBASE& table, KnownParam which, PacketFa
   std::strncpy(key.name, KnownParamName(which), sizeof key.name - 1);
   key.unique = kind;
   if (DBResult st = table.CreateIndex(&key)) {
-    return PACKET_REFUSE(fault, st, "table parameter %s: no index on fields %s of the %u", p.name,
-                         FieldList(key).c_str(), table.FieldCount());
+    return PACKET_REFUSE(fault, st,
+                         "table parameter %s: the index on fields %s was refused (the table has "
+                         "%u fields)",
+                         p.name, FieldList(key).c_str(), table.FieldCount());
   }
   if (kind != 2 || !def->HasKeys() || def->IsUnique()) return DBERR_NONE;
   for (uint32_t i = 0; i < key.fieldCount && d.fieldCount < kMaxKeyFields; ++i) {
@@ -234,7 +236,9 @@ DBResult ApplyTableParameter(const ParamValue& p, DSBASE& table, bool* keep, Pac
       if (DBResult st = OrderValue(p, &d, fault)) return st;
       std::memcpy(d.name, kDefaultIndexName, sizeof kDefaultIndexName);
       if (DBResult st = table.DefaultIndex()->SetDescriptor(d)) {
-        return PACKET_REFUSE(fault, st, "table parameter %s: no order on fields %s of the %u",
+        return PACKET_REFUSE(fault, st,
+                             "table parameter %s: the order on fields %s was refused (the table "
+                             "has %u fields)",
                              p.name, FieldList(d).c_str(), table.FieldCount());
       }
       return DBERR_NONE;
@@ -305,8 +309,8 @@ DBResult CheckChangeLog(const DSBASE& table, PacketFault* fault) {
     }
     if (e.kind == kChangeModify && (e.related == 0 || e.related >= e.record)) {
       return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                           "change log entry %llu: modification %u replaced record %u, which is "
-                           "no earlier version",
+                           "change log entry %llu: record %u is logged as replacing record %u, "
+                           "which is no earlier version",
                            number, e.record, e.related);
     }
   }

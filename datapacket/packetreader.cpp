@@ -64,6 +64,12 @@ constexpr size_t kMinColumnBytes = 1 + 1 + 4 + 2 + 2;
 
 uint32_t StatusBytes(size_t columns) { return static_cast<uint32_t>((columns + 3) / 4); }
 
+// For reasons: a name as the packet holds it, "(no name)" for an empty one.
+std::string NameText(const uint8_t* name, size_t length) {
+  if (length == 0) return "(no name)";
+  return std::string(reinterpret_cast<const char*>(name), length);
+}
+
 // For reasons: " (name length 5)" of a record whose `bytesLeft` held its length byte, else
 // nothing (the length byte itself was missing).
 std::string NameLengthNote(size_t bytesLeft, uint8_t nameLength) {
@@ -305,16 +311,16 @@ DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* len
   DBResult status = MakeConverter(word, &converter);
   if (status != DBERR_NONE) {  // the value's size is unknown: no way on
     return PACKET_REFUSE(&fault_, status,
-                         "parameter %.*s at offset %llu: type word 0x%08X has no value layout",
-                         int(nameLength), nameBytes, Ull(OffsetOf(start)), word);
+                         "parameter %s at offset %llu: type word 0x%08X has no value layout",
+                         NameText(nameBytes, nameLength).c_str(), Ull(OffsetOf(start)), word);
   }
   PacketValue found;
   const uint8_t* valueStart = Pos();
   const uint8_t* next = converter->Read(valueStart, End(), &found);
   if (next == nullptr) {
     return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
-                         "parameter %.*s, value at offset %llu: %s (%llu bytes left)",
-                         int(nameLength), nameBytes, Ull(OffsetOf(valueStart)),
+                         "parameter %s, value at offset %llu: %s (%llu bytes left)",
+                         NameText(nameBytes, nameLength).c_str(), Ull(OffsetOf(valueStart)),
                          converter->Overrun(valueStart, End()).c_str(), Ull(End() - valueStart));
   }
   // A varying value goes out with its length prefix, as AppendParameter takes it.
