@@ -46,6 +46,8 @@ void PassOnFault(const PacketFault& from, PacketFault* to);
 }  // namespace dspacket
 
 // The one way a packet check refuses: `return PACKET_REFUSE(&fault_, DBERR_..., "row %u: ...",
-// row);` records the reason with this source line and gives the status back.
+// row);` records the reason with this source line and gives the status back. On a path that
+// runs per row or per element, give it plain values (numbers, "%.*s" names), no temporaries: a
+// check then costs its caller a branch and a call it never takes while the packet is good.
 #define PACKET_REFUSE(fault, status, ...) \
   ::dspacket::RecordRefusal((fault), (status), __FILE__, __LINE__, __VA_ARGS__)

@@ -240,8 +240,8 @@ DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
     nestedLevel = static_cast<uint32_t>(levels_.size());
   }
   level.columns.push_back(static_cast<uint32_t>(columns_.size()));
-  columns_.push_back(Column{fieldType, nestedLevel, nullptr,
-                            std::string(reinterpret_cast<const char*>(name), kept)});
+  columns_.push_back(Column{fieldType, nestedLevel, nullptr});
+  columnNames_.emplace_back(reinterpret_cast<const char*>(name), kept);
   if (nestedLevel != kNoLevel) {
     Level nested;
     nested.parent = levelIndex;
@@ -352,11 +352,11 @@ DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* len
 }
 
 DBResult DSEXTRACT::FinishMetadata() {
-  for (Column& column : columns_) {
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    Column& column = columns_[i];
     if (MakeConverter(column.fieldType, &column.converter) != DBERR_NONE) {
-      return PACKET_REFUSE(&fault_, 8451, "column %u (%s): type word 0x%08X has no value layout",
-                           static_cast<uint32_t>(&column - columns_.data() + 1),
-                           column.name.c_str(), column.fieldType);
+      return PACKET_REFUSE(&fault_, 8451, "column %llu (%s): type word 0x%08X has no value layout",
+                           Ull(i + 1), columnNames_[i].c_str(), column.fieldType);
     }
   }
   StartRows(rowsLeft_);
@@ -382,13 +382,7 @@ DBResult DSEXTRACT::PeekItem(Item* item) {
   *item = Item{};
   if (level.nextItem == 0) {
     const size_t statusBytes = StatusBytes(level.columns.size());
-    if (in_.remaining() < 1 + statusBytes) {
-      return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
-                           "%s at offset %llu: the row state and %llu status bytes run past the "
-                           "end of the packet (%llu bytes left)",
-                           RowPlace().c_str(), Ull(in_.pos()), Ull(statusBytes),
-                           Ull(in_.remaining()));
-    }
+    if (in_.remaining() < 1 + statusBytes) return RefuseRowStart(statusBytes);
     item->value = PacketValue{Pos(), 1, 0};
     item->next = Pos() + 1 + statusBytes;
     return DBERR_NONE;
@@ -402,14 +396,24 @@ DBResult DSEXTRACT::PeekItem(Item* item) {
     return DBERR_NONE;
   }
   item->next = item->column->converter->Read(Pos(), End(), &item->value);
-  if (item->next == nullptr) {
-    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
-                         "%s, column %u (%s) at offset %llu: %s (%llu bytes left)",
-                         RowPlace().c_str(), level.columns[j] + 1, item->column->name.c_str(),
-                         Ull(in_.pos()), item->column->converter->Overrun(Pos(), End()).c_str(),
-                         Ull(in_.remaining()));
-  }
+  if (item->next == nullptr) return RefuseValue();
   return DBERR_NONE;
+}
+
+DBResult DSEXTRACT::RefuseRowStart(size_t statusBytes) {
+  return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                       "%s at offset %llu: the row state and %llu status bytes run past the end "
+                       "of the packet (%llu bytes left)",
+                       RowPlace().c_str(), Ull(in_.pos()), Ull(statusBytes), Ull(in_.remaining()));
+}
+
+DBResult DSEXTRACT::RefuseValue() {
+  const Level& level = levels_[current_];
+  const uint32_t index = level.columns[level.nextItem - 1];
+  return PACKET_REFUSE(
+      &fault_, DBERR_DATAPACKETMISMATCH, "%s, column %u (%s) at offset %llu: %s (%llu bytes left)",
+      RowPlace().c_str(), index + 1, columnNames_[index].c_str(), Ull(in_.pos()),
+      columns_[index].converter->Overrun(Pos(), End()).c_str(), Ull(in_.remaining()));
 }
 
 void DSEXTRACT::ConsumeItem(const Item& item) {

@@ -113,7 +113,6 @@ class DSEXTRACT final : public TDATAPACKET_READ {
     uint32_t fieldType;
     uint32_t nestedLevel;  // level a nested-table column opens, else kNoLevel
     std::unique_ptr<FLDConv> converter;
-    std::string name;  // as the engine keeps it; for reasons only
   };
   struct Level {
     uint32_t parent = kNoLevel;
@@ -151,6 +150,10 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   // nested level 2").
   size_t OffsetOf(const uint8_t* p) const { return static_cast<size_t>(p - base_); }
   std::string RowPlace() const;
+  // PeekItem's refusals, out of its way: a row whose state and status bytes run past the end,
+  // and a value of the current level's next column that does.
+  [[gnu::cold, gnu::noinline]] DBResult RefuseRowStart(size_t statusBytes);
+  [[gnu::cold, gnu::noinline]] DBResult RefuseValue();
 
   const uint8_t* base_ = nullptr;  // the packet being read
   platform::ByteReader in_{nullptr, 0};
@@ -158,6 +161,7 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   Phase phase_ = Phase::kClosed;
   PacketFault fault_;  // sticky once set: the packet is refused, every call returns its status
   std::vector<Column> columns_;
+  std::vector<std::string> columnNames_;  // as the engine keeps them, for reasons only
   std::vector<Level> levels_;
   uint32_t current_ = 0;
   bool fieldListOpen_ = false;  // the last column's field parameters are being read

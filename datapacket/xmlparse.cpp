@@ -13,26 +13,19 @@ bool EndsName(char c) { return IsBlank(c) || c == '/' || c == '>' || c == '='; }
 
 }  // namespace
 
-std::string XmlDocument::Place(const char* p) const {
-  const size_t pos = static_cast<size_t>(p - text_.data());
-  const Ull offset = origin_ + pos;
-  size_t lines = 1;
-  for (size_t i = 0; i < pos && i < text_.size(); ++i) lines += text_[i] == '\n';
-  if (lines == 1) return ReasonText("offset %llu", offset);
-  return ReasonText("line %llu (offset %llu)", Ull(lines), offset);
-}
+// Names in reasons go as "%.*s" with these two arguments.
+#define NAME(view) static_cast<int>((view).size()), (view).data()
 
 DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* fault) {
+  // Only a refusal reads these: it places itself by offset in the packet.
   text_ = t;
   origin_ = origin;
+  fault_ = fault;
   elements_.clear();
   attributes_.clear();
   roots_.clear();
   std::vector<uint32_t> open;
   const size_t n = t.size();
-  // The place of position `at` and the name of the element `e`, in reasons.
-  const auto at = [&](size_t pos) { return Place(t.data() + pos); };
-  const auto named = [](const XmlElement& e) { return std::string(e.name); };
   size_t pos = 0;
   while (pos < n) {
     if (t[pos] != '<') {
@@ -43,8 +36,9 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
     if (pos + 1 < n && t[pos + 1] == '?') {  // processing instruction
       const size_t end = t.find("?>", pos + 2);
       if (end == std::string_view::npos) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                             "processing instruction at %s has no end \"?>\"", at(pos).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "processing instruction at offset %llu has no end \"?>\"",
+                             Ull(origin_ + pos));
       }
       pos = end + 2;
       continue;
@@ -52,8 +46,8 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
     if (pos + 1 < n && t[pos + 1] == '!') {  // comment (and anything else up to "-->")
       const size_t end = t.find("-->", pos + 2);
       if (end == std::string_view::npos) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH, "comment at %s has no end \"-->\"",
-                             at(pos).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "comment at offset %llu has no end \"-->\"", Ull(origin_ + pos));
       }
       pos = end + 3;
       continue;
@@ -61,22 +55,22 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
     if (pos + 1 < n && t[pos + 1] == '/') {  // end tag
       const size_t end = t.find('>', pos + 2);
       if (end == std::string_view::npos) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH, "end tag at %s has no '>'",
-                             at(pos).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH, "end tag at offset %llu has no '>'",
+                             Ull(origin_ + pos));
       }
       std::string_view name = t.substr(pos + 2, end - pos - 2);
       while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
       if (open.empty()) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                             "end tag </%s> at %s closes no element", std::string(name).c_str(),
-                             at(pos).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "end tag </%.*s> at offset %llu closes no element", NAME(name),
+                             Ull(origin_ + pos));
       }
       XmlElement& e = elements_[open.back()];
       if (name != e.name) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                             "end tag </%s> at %s does not close <%s> at %s",
-                             std::string(name).c_str(), at(pos).c_str(), named(e).c_str(),
-                             Place(e.name.data()).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "end tag </%.*s> at offset %llu does not close <%.*s> at offset %llu",
+                             NAME(name), Ull(origin_ + pos), NAME(e.name),
+                             OffsetOf(e.name.data() - 1));
       }
       const size_t contentStart = static_cast<size_t>(e.content.data() - t.data());
       e.content = t.substr(contentStart, pos - contentStart);
@@ -89,8 +83,8 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
     const size_t nameStart = p;
     while (p < n && !EndsName(t[p])) ++p;
     if (p == nameStart) {
-      return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH, "tag at %s has no name",
-                           at(pos).c_str());
+      return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH, "tag at offset %llu has no name",
+                           Ull(origin_ + pos));
     }
     XmlElement e;
     e.name = t.substr(nameStart, p - nameStart);
@@ -99,9 +93,9 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
     for (;;) {
       while (p < n && IsBlank(t[p])) ++p;
       if (p >= n) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                             "tag <%s> at %s runs to the end of the text", named(e).c_str(),
-                             at(pos).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "tag <%.*s> at offset %llu runs to the end of the text", NAME(e.name),
+                             OffsetOf(e.name.data() - 1));
       }
       if (t[p] == '>') {
         ++p;
@@ -109,9 +103,9 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
       }
       if (t[p] == '/') {
         if (p + 1 >= n || t[p + 1] != '>') {
-          return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                               "'/' at %s in tag <%s> is not followed by '>'", at(p).c_str(),
-                               named(e).c_str());
+          return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                               "'/' at offset %llu in tag <%.*s> is not followed by '>'",
+                               Ull(origin_ + p), NAME(e.name));
         }
         p += 2;
         empty = true;
@@ -120,36 +114,36 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
       const size_t attrStart = p;
       while (p < n && !EndsName(t[p])) ++p;
       if (p == attrStart) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                             "'%c' at %s in tag <%s> where an attribute name should be", t[p],
-                             at(p).c_str(), named(e).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "'%c' at offset %llu in tag <%.*s> where an attribute name should be",
+                             t[p], Ull(origin_ + p), NAME(e.name));
       }
       const std::string_view attrName = t.substr(attrStart, p - attrStart);
       while (p < n && IsBlank(t[p])) ++p;
       if (p >= n || t[p] != '=') {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                             "attribute %s of <%s> at %s has no '='", std::string(attrName).c_str(),
-                             named(e).c_str(), at(attrStart).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "attribute %.*s of <%.*s> at offset %llu has no '='", NAME(attrName),
+                             NAME(e.name), OffsetOf(attrName.data()));
       }
       ++p;
       while (p < n && IsBlank(t[p])) ++p;
       if (p >= n || (t[p] != '"' && t[p] != '\'')) {
-        return PACKET_REFUSE(
-            fault, DBERR_DATAPACKETMISMATCH, "value of attribute %s of <%s> at %s is not quoted",
-            std::string(attrName).c_str(), named(e).c_str(), at(attrStart).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "value of attribute %.*s of <%.*s> at offset %llu is not quoted",
+                             NAME(attrName), NAME(e.name), OffsetOf(attrName.data()));
       }
       const char quote = t[p++];
       const size_t valueEnd = t.find(quote, p);
       if (valueEnd == std::string_view::npos) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                             "value of attribute %s of <%s> at %s has no closing quote",
-                             std::string(attrName).c_str(), named(e).c_str(),
-                             at(attrStart).c_str());
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "value of attribute %.*s of <%.*s> at offset %llu has no closing "
+                             "quote",
+                             NAME(attrName), NAME(e.name), OffsetOf(attrName.data()));
       }
       if (e.attributeCount >= kMaxXmlAttributes) {
-        return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH,
-                             "tag <%s> at %s has more than %llu attributes", named(e).c_str(),
-                             at(pos).c_str(), Ull(kMaxXmlAttributes));
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "tag <%.*s> at offset %llu has more than %llu attributes",
+                             NAME(e.name), OffsetOf(e.name.data() - 1), Ull(kMaxXmlAttributes));
       }
       attributes_.push_back(XmlAttribute{attrName, t.substr(p, valueEnd - p)});
       ++e.attributeCount;
@@ -165,9 +159,10 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
     }
     if (!empty) {
       if (open.size() >= kMaxXmlElementDepth) {
-        return PACKET_REFUSE(
-            fault, DBERR_DATAPACKETMISMATCH, "<%s> at %s is nested deeper than %llu elements",
-            named(elements_[index]).c_str(), at(pos).c_str(), Ull(kMaxXmlElementDepth));
+        return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH,
+                             "<%.*s> at offset %llu is nested deeper than %llu elements",
+                             NAME(elements_[index].name),
+                             OffsetOf(elements_[index].name.data() - 1), Ull(kMaxXmlElementDepth));
       }
       open.push_back(index);
     }
@@ -175,11 +170,13 @@ DBResult XmlDocument::Parse(std::string_view t, size_t origin, PacketFault* faul
   }
   if (!open.empty()) {
     const XmlElement& e = elements_[open.back()];
-    return PACKET_REFUSE(fault, DBERR_DATAPACKETMISMATCH, "<%s> at %s is never closed",
-                         named(e).c_str(), Place(e.name.data()).c_str());
+    return PACKET_REFUSE(fault_, DBERR_DATAPACKETMISMATCH, "<%.*s> at offset %llu is never closed",
+                         NAME(e.name), OffsetOf(e.name.data() - 1));
   }
   return DBERR_NONE;
 }
+
+#undef NAME
 
 const std::string_view* XmlDocument::Attribute(uint32_t e, std::string_view name) const {
   const XmlElement& element = elements_[e];

@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -44,9 +43,8 @@ class XmlDocument {
   // not end, an end tag that does not match its element, an element left open, a nesting or
   // attribute count beyond the limits; the reason goes to `fault`.
   dsengine::DBResult Parse(std::string_view text, size_t origin, PacketFault* fault);
-  // Where `p` (a position in the parsed text) lies in the packet, for reasons: "offset 1234",
-  // or "line 5 (offset 1234)" in a document of several lines.
-  std::string Place(const char* p) const;
+  // The offset in the packet of `p`, a position in the parsed text (for reasons).
+  Ull OffsetOf(const char* p) const { return origin_ + static_cast<size_t>(p - text_.data()); }
 
   const XmlElement& element(uint32_t i) const { return elements_[i]; }
   const std::vector<uint32_t>& roots() const { return roots_; }
@@ -57,7 +55,8 @@ class XmlDocument {
 
  private:
   std::string_view text_;
-  size_t origin_ = 0;
+  size_t origin_ = 0;             // offset of text_ in the packet
+  PacketFault* fault_ = nullptr;  // where Parse records a refusal
   std::vector<XmlElement> elements_;
   std::vector<XmlAttribute> attributes_;
   std::vector<uint32_t> roots_;

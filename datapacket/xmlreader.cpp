@@ -76,7 +76,8 @@ DBResult DSXMLEXTRACT::Fail(DBResult status) {
 
 std::string DSXMLEXTRACT::Where(uint32_t element) const {
   const XmlElement& e = doc_.element(element);
-  return "<" + std::string(e.name) + "> at " + doc_.Place(e.name.data() - 1);
+  return ReasonText("<%.*s> at offset %llu", static_cast<int>(e.name.size()), e.name.data(),
+                    doc_.OffsetOf(e.name.data() - 1));
 }
 
 DBResult DSXMLEXTRACT::OpenPacket(std::span<const uint8_t> packet) {
@@ -340,8 +341,9 @@ DBResult DSXMLEXTRACT::AddParam(std::string_view rawName, std::string_view rawVa
   p.name = decoder.Text8(rawName);
   if (p.name.size() >= kParamNameBufferSize) {
     return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
-                         "parameter name of %llu characters at %s (at most %u)", Ull(p.name.size()),
-                         doc_.Place(rawName.data()).c_str(), kParamNameBufferSize - 1);
+                         "parameter name of %llu characters at offset %llu (at most %u)",
+                         Ull(p.name.size()), doc_.OffsetOf(rawName.data()),
+                         kParamNameBufferSize - 1);
   }
   XmlKind kind;
   if (xmlType == nullptr) {  // an attribute: typed by its name

@@ -195,8 +195,8 @@ TEST(XmlReader, FailureStatusesAndReasons) {
        "<FIELDS> at offset @ holds no <FIELD>", "<FIELDS"},
       {"<DATAPACKET><METADATA><FIELDS>" + field + "</FIELD></METADATA></DATAPACKET>",
        DBERR_DATAPACKETMISMATCH,
-       "end tag </FIELD> at offset @ does not close <FIELDS> at offset 23", "</FIELD>"},
-      {head + "</METADATA>", DBERR_DATAPACKETMISMATCH, "<DATAPACKET> at offset 1 is never closed",
+       "end tag </FIELD> at offset @ does not close <FIELDS> at offset 22", "</FIELD>"},
+      {head + "</METADATA>", DBERR_DATAPACKETMISMATCH, "<DATAPACKET> at offset 0 is never closed",
        ""},
       {"<DATAPACKET></DATAPACKET></DATAPACKET>", DBERR_DATAPACKETMISMATCH,
        "end tag </DATAPACKET> at offset 25 closes no element", ""},
@@ -256,16 +256,20 @@ TEST(XmlReader, FailureStatusesAndReasons) {
   }
 }
 
-// A reason places its element by line as well once the document has several lines, and by its
-// offset in the packet (a byte order mark and blanks before the first tag count).
-TEST(XmlReader, ReasonsCountLinesAndTheBytesBeforeTheFirstTag) {
+// A reason places its element by its offset in the packet: a byte order mark and blanks before
+// the first tag count.
+TEST(XmlReader, ReasonsCountTheBytesBeforeTheFirstTag) {
   const std::string doc =
       "\xEF\xBB\xBF\r\n<DATAPACKET>\r\n<METADATA>\r\n<FIELDS>\r\n<FIELD attrname=\"A\"/>\r\n"
       "</FIELDS></METADATA></DATAPACKET>";
   DSXMLEXTRACT r;
   EXPECT_EQ(r.OpenPacket(Span(doc)), dsengine::DBERR_INVALIDFLDTYPE);
-  EXPECT_EQ(r.Fault().reason, "column A, <FIELD> at line 4 (offset " +
-                                  std::to_string(doc.find("<FIELD ")) + "): no fieldtype");
+  EXPECT_EQ(r.Fault().reason, "column A, <FIELD> at offset " + std::to_string(doc.find("<FIELD ")) +
+                                  ": no fieldtype");
+  const std::string cut = doc.substr(0, doc.find("attrname") + 11);  // inside "A"
+  EXPECT_EQ(r.OpenPacket(Span(cut)), dsengine::DBERR_DATAPACKETMISMATCH);
+  EXPECT_EQ(r.Fault().reason, "value of attribute attrname of <FIELD> at offset " +
+                                  std::to_string(doc.find("attrname")) + " has no closing quote");
 }
 
 // Limits on hostile input name the limit.
