@@ -462,6 +462,7 @@ namespace {
 DBResult Import(DSBASE& table, std::span<const uint8_t> packet,
                 const std::shared_ptr<const ByteArray>& holder, bool lastPacket,
                 PacketFault* fault) {
+  if (fault != nullptr) *fault = PacketFault{};  // an earlier call's reason is not this one's
   platform::LockScope guard(table.Lock());
   const bool first = !table.Created();
   if (first && packet.empty()) return PACKET_REFUSE(fault, DBERR_NA, "an empty packet");
@@ -494,19 +495,13 @@ DBResult Import(DSBASE& table, std::span<const uint8_t> packet,
 
 DBResult ImportPacket(DSBASE& table, std::span<const uint8_t> packet, bool lastPacket,
                       PacketFault* fault) {
-  PacketFault why;
-  const DBResult st = Import(table, packet, nullptr, lastPacket, &why);
-  if (fault != nullptr) *fault = std::move(why);
-  return st;
+  return Import(table, packet, nullptr, lastPacket, fault);
 }
 
 DBResult ImportPacket(DSBASE& table, std::shared_ptr<const ByteArray> packet, bool lastPacket,
                       PacketFault* fault) {
-  PacketFault why;
-  const DBResult st = packet == nullptr ? Import(table, {}, nullptr, lastPacket, &why)
-                                        : Import(table, packet->bytes(), packet, lastPacket, &why);
-  if (fault != nullptr) *fault = std::move(why);
-  return st;
+  if (packet == nullptr) return Import(table, {}, nullptr, lastPacket, fault);
+  return Import(table, packet->bytes(), packet, lastPacket, fault);
 }
 
 }  // namespace dspacket
