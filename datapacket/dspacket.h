@@ -10,6 +10,7 @@
 #include <span>
 
 #include "datapacket/bytearray.h"
+#include "datapacket/packetfault.h"
 #include "datapacket/packetwriter.h"
 #include "tableengine/dsbase.h"
 #include "tableengine/dsstatus.h"
@@ -33,13 +34,15 @@ dsengine::DBResult ExportPacket(dsengine::DSBASE& table, PacketSink& sink);
 // A call on a created table appends the rows of a follow-up packet (16388 when the table's
 // first packet was its last). On failure the table is left without definition, ready for
 // another first packet. Statuses: 10756 (no bytes), 16389, 16387, 10038, 10000, 9986, 9473.
+// `fault`, when given, says why a packet was refused (the first failing check, of the reader or
+// of the import) and is cleared on success.
 dsengine::DBResult ImportPacket(dsengine::DSBASE& table, std::span<const uint8_t> packet,
-                                bool lastPacket = true);
+                                bool lastPacket = true, PacketFault* fault = nullptr);
 // As above for a packet the table may keep: the BLOB values of a binary packet are not copied
 // but borrowed where they lie, and the table's blob store holds `packet` for as long as any
 // entry borrows from it (an XML packet, or one without BLOB values, is not held). A load then
 // touches no fresh memory for the BLOB bytes. The bytes must not change while held.
 dsengine::DBResult ImportPacket(dsengine::DSBASE& table, std::shared_ptr<const ByteArray> packet,
-                                bool lastPacket = true);
+                                bool lastPacket = true, PacketFault* fault = nullptr);
 
 }  // namespace dspacket

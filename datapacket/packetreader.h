@@ -1,7 +1,8 @@
 // The binary data packet reader DSEXTRACT (abstract interface TDATAPACKET_READ): walks a
 // packet's columns, parameters and rows in place, checking every length, count and offset
-// against the end of the byte array. Used by the table import and the packet tools. The
-// bytes must outlive the reader's use of them; one thread at a time. Never throws.
+// against the end of the byte array; a refused packet leaves its reason in Fault(). Used by the
+// table import and the packet tools. The bytes must outlive the reader's use of them; one
+// thread at a time. Never throws.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "datapacket/fldconv.h"
+#include "datapacket/packetfault.h"
 #include "datapacket/packetformat.h"
 #include "platform/bytereader.h"
 #include "tableengine/dsstatus.h"
@@ -30,6 +32,10 @@ class TDATAPACKET_READ {
   virtual DBResult ReadNextItem(uint32_t* length, void* value, uint32_t* status) = 0;
   virtual DBResult StatusText(DBResult status, std::string* text) = 0;
   virtual uint32_t TextMode() const = 0;
+  // Why the packet was refused: set by the call that failed it (the failure every later call
+  // returns as well) and cleared by OpenPacket; empty (status 0) while the packet is good.
+  // Calls refused for their arguments or their order (9986, 10756) leave it as it is.
+  virtual const PacketFault& Fault() const = 0;
 };
 
 // The 24-byte header, as read.
@@ -46,8 +52,11 @@ struct PacketHeader {
 
 // Reads and checks a binary packet header: the magic 0xBDE01996 with both version words at
 // most 3, or 0x0000ABCD with any; a header size from 24 to the packet's length. False for
-// anything else (which is then, at best, an XML packet).
-bool ReadPacketHeader(std::span<const uint8_t> packet, PacketHeader* header);
+// anything else (which is then, at best, an XML packet), with the reason in `why` if given.
+bool ReadPacketHeader(std::span<const uint8_t> packet, PacketHeader* header,
+                      PacketFault* why = nullptr);
+// True when the packet starts with either magic number: bytes that meant to be binary.
+bool HasPacketMagic(std::span<const uint8_t> packet);
 
 class DSEXTRACT final : public TDATAPACKET_READ {
  public:
@@ -86,6 +95,7 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   DBResult ReadNextItemInPlace(const uint8_t** data, uint32_t* length, uint32_t* status);
   DBResult StatusText(DBResult status, std::string* text) override;
   uint32_t TextMode() const override { return kStreamBinary; }
+  const PacketFault& Fault() const override { return fault_; }
 
   const PacketHeader& Header() const { return header_; }
   // True once the metadata was read to its end (rows readable).
@@ -117,7 +127,6 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   };
   enum class Phase { kClosed, kMetadata, kRows, kExhausted };
 
-  DBResult Fail(DBResult status);
   // Reads from `packet` from now on (nothing for an empty span).
   void Attach(std::span<const uint8_t> packet);
   const uint8_t* Pos() const { return base_ + in_.pos(); }
@@ -137,13 +146,22 @@ class DSEXTRACT final : public TDATAPACKET_READ {
   DBResult PeekItem(Item* item);
   void ConsumeItem(const Item& item);
   void CompleteRows();
+  // For reasons: the offset of `p` in the packet, and the row being read ("row 17", "row 17,
+  // nested level 2").
+  size_t OffsetOf(const uint8_t* p) const { return static_cast<size_t>(p - base_); }
+  std::string RowPlace() const;
+  // PeekItem's refusals, out of its way: a row whose state and status bytes run past the end,
+  // and a value of the current level's next column that does.
+  [[gnu::cold, gnu::noinline]] DBResult RefuseRowStart(size_t statusBytes);
+  [[gnu::cold, gnu::noinline]] DBResult RefuseValue();
 
   const uint8_t* base_ = nullptr;  // the packet being read
   platform::ByteReader in_{nullptr, 0};
   PacketHeader header_;
   Phase phase_ = Phase::kClosed;
-  DBResult failure_ = dsengine::DBERR_NONE;  // sticky: the packet is corrupt
+  PacketFault fault_;  // sticky once set: the packet is refused, every call returns its status
   std::vector<Column> columns_;
+  std::vector<std::string> columnNames_;  // as the engine keeps them, for reasons only
   std::vector<Level> levels_;
   uint32_t current_ = 0;
   bool fieldListOpen_ = false;  // the last column's field parameters are being read

@@ -1,5 +1,5 @@
 // TClientDataSet: the client dataset component the program's data module owns (cdsMain). It is
-// the facade of tableengine/DBClient.h plus the packet file and stream save and load: the whole
+// the facade of dataset/DBClient.h plus the packet file and stream save and load: the whole
 // table as one data packet, binary or XML. User-interface thread only.
 #pragma once
 

@@ -1,9 +1,12 @@
 // dzpacket new, verify, convert and compact: whole tables loaded and saved through the client
 // dataset's packet file load and save, as the program does.
 #include <string>
+#include <vector>
 
 #include "app/lyrics/lyricstable.h"
+#include "datapacket/dspacket.h"
 #include "dataset/clientdataset.h"
+#include "platform/exceptions.h"
 #include "platform/files.h"
 #include "tableengine/dsbase.h"
 #include "tools/dzpacket/tool.h"
@@ -23,9 +26,26 @@ int RunNew(const ParsedArgs& args, ToolIo& io) {
   return kExitOk;
 }
 
+// Why the packet in `path` was refused with `status`: the dataset's exception carries the
+// engine's message only, so the import runs once more on a table of its own to say why. Empty
+// when it does not fail the same way again.
+dspacket::PacketFault RefusalOf(const std::string& path, int status) {
+  dspacket::PacketFault fault;
+  std::vector<uint8_t> bytes;
+  if (!platform::ReadWholeFile(path, bytes)) return fault;
+  dsengine::DSBASE table;
+  if (dspacket::ImportPacket(table, bytes, true, &fault) != status) fault = {};
+  return fault;
+}
+
 int RunVerify(const ParsedArgs& args, ToolIo& io) {
+  const std::string& path = args.positional[0];
   db::TClientDataSet ds(kDataSetName);
-  ds.LoadPacketFile(args.positional[0]);
+  try {
+    ds.LoadPacketFile(path);
+  } catch (const EDBClient& refused) {
+    return io.Refused("verify", path, ShownMessage(refused), RefusalOf(path, refused.ErrorCode));
+  }
   const dsengine::DSBASE& table = *ds.DSBase();
   io.out << "ok\n"
          << "versions: " << table.NextRecordNumber() - 1 << '\n'
@@ -97,8 +117,9 @@ const CommandSpec kVerifySpec{"verify",
                               "\n"
                               "Loads the table completely, as the program does at start-up, and\n"
                               "prints \"ok\" with the number of stored versions, visible records\n"
-                              "and change-log entries; or the program's message and exit\n"
-                              "status 1.\n",
+                              "and change-log entries; or the program's message, with the reason\n"
+                              "for a refused packet (what failed, and where) in parentheses, and\n"
+                              "exit status 1.\n",
                               1,
                               1,
                               {}};

@@ -200,7 +200,8 @@ int RunInfo(const ParsedArgs& args, ToolIo& io) {
   if (!platform::ReadWholeFile(path, bytes)) return io.Fail("Cannot open file \"" + path + "\".");
   std::unique_ptr<TDATAPACKET_READ> reader;
   uint32_t streamMode = 0;
-  DBResult status = OpenPacketByContent(bytes, &reader, &streamMode);
+  PacketFault fault;
+  DBResult status = OpenPacketByContent(bytes, &reader, &streamMode, &fault);
   uint32_t rows = 0;
   if (status == dsengine::DBERR_NONE) {
     if (auto* binary = dynamic_cast<DSEXTRACT*>(reader.get())) {
@@ -224,10 +225,12 @@ int RunInfo(const ParsedArgs& args, ToolIo& io) {
              << '\n';
       return kExitOk;
     }
+    fault = reader->Fault();
   }
   std::string text;
   platform::LoadStatusText(uint16_t(status), text);
-  return io.Fail(text.empty() ? "status " + std::to_string(status) : Cp1252ToUtf8(text));
+  return io.Refused("info", path,
+                    text.empty() ? "status " + std::to_string(status) : ShownText(text), fault);
 }
 
 const CommandSpec kInfoSpec{"info",
@@ -238,7 +241,8 @@ const CommandSpec kInfoSpec{"info",
                             "row data offset; XML: the stream mode), every column with its type\n"
                             "word, attribute word and field parameters, the table parameters, the\n"
                             "number of rows and change-log entries and the next auto-increment\n"
-                            "value. Exit status 1 when the packet cannot be read.\n",
+                            "value. Exit status 1 when the packet cannot be read, with the reason\n"
+                            "(what failed, and where) in parentheses.\n",
                             1,
                             1,
                             {}};
