@@ -4,9 +4,9 @@
 // append their rows. Binary and XML packets alike, found by content.
 //
 // A first packet that fails leaves the table without definition, with the properties it had
-// before the call. Nested-table columns are refused with 10000: this engine holds no nested
-// tables. Every refusal records its reason: the import's own checks here, the reader's through
-// its Fault().
+// before the call. Nested-table columns are refused with DBERR_INVALIDFLDTYPE: this engine holds no
+// nested tables. Every refusal records its reason: the import's own checks here, the reader's
+// through its Fault().
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -60,7 +60,7 @@ struct SavedProps {
   uint32_t options;
 };
 
-// The next parameter of the reader's current list; 8706 at its end.
+// The next parameter of the reader's current list; DBERR_EOF at its end.
 DBResult NextParam(TDATAPACKET_READ& r, char* name, uint32_t* type, std::vector<uint8_t>* value) {
   uint32_t length = 0;
   if (DBResult st = r.NextParameter(nullptr, type, &length, nullptr)) return st;

@@ -61,8 +61,8 @@ bool StringValue(const ParamValue& p, std::string_view* out) {
 }
 
 // An order array: 32-bit count, elements of 2 bytes (16-bit) or 4 bytes (32-bit), each a field
-// number with the descending and case-insensitive flags. 9986 without the array flag, for
-// another element width, more than 16 elements or a value shorter than its count says.
+// number with the descending and case-insensitive flags. DBERR_INVALIDPARAM without the array flag,
+// for another element width, more than 16 elements or a value shorter than its count says.
 DBResult OrderValue(const ParamValue& p, IndexDescriptor* d, PacketFault* fault) {
   if (!(p.fieldType & kFieldArray) || p.length < 4) {
     return PACKET_REFUSE(fault, DBERR_INVALIDPARAM,

@@ -97,13 +97,13 @@ struct ParamValue {
 };
 
 // Applies a field parameter to the descriptor of the column being read (before the table is
-// created). *keep is set when the parameter must be kept under the field. 9986 for a "SUBTYPE"
-// that is no string or a value too short for its kind. Refusals say why in `fault`.
+// created). *keep is set when the parameter must be kept under the field. DBERR_INVALIDPARAM for a
+// "SUBTYPE" that is no string or a value too short for its kind. Refusals say why in `fault`.
 DBResult ApplyFieldParameter(const ParamValue& p, dsengine::FieldDescriptor* field, bool* keep,
                              PacketFault* fault);
 // Applies a table parameter to the created, still empty table. *keep is set when it must be
-// kept. 9986 for a bad "CHANGE_LOG" or order array; index statuses for a key the table
-// cannot have. Refusals say why in `fault`.
+// kept. DBERR_INVALIDPARAM for a bad "CHANGE_LOG" or order array; index statuses for a key the
+// table cannot have. Refusals say why in `fault`.
 DBResult ApplyTableParameter(const ParamValue& p, dsengine::DSBASE& table, bool* keep,
                              PacketFault* fault);
 
@@ -111,7 +111,7 @@ DBResult ApplyTableParameter(const ParamValue& p, dsengine::DSBASE& table, bool*
 // insert, delete or modification that names a stored version (the change index lists them), a
 // modification replaced a lower, stored version, and undoing the entries from the last one back
 // finds every version in the state its change left it in. Later undo and change counting rely on
-// it. 16389 otherwise, with the first entry that does not fit named in `fault`.
+// it. DBERR_DATAPACKETMISMATCH otherwise, with the first entry that does not fit named in `fault`.
 DBResult CheckChangeLog(const dsengine::DSBASE& table, PacketFault* fault);
 
 }  // namespace dspacket

@@ -164,7 +164,8 @@ class FLDCRepeat : public FLDConv {
 };
 
 // Chooses the binary converter of a field type word (the round-trip flag is ignored).
-// 10000 for an unsupported width or combination; 9473 when memory runs out.
+// DBERR_INVALIDFLDTYPE for an unsupported width or combination; DBERR_NOMEMORY when memory runs
+// out.
 DBResult MakeConverter(uint32_t fieldTypeWord, std::unique_ptr<FLDConv>* converter);
 
 }  // namespace dspacket

@@ -46,8 +46,9 @@
 //                   the nested level
 //
 // Every length, count and offset is checked against the end of the array before use; a
-// packet that runs past its end fails with 16389 and stays failed. Each refusing check records
-// its reason through PACKET_REFUSE: what failed, at which offset, in which column and row.
+// packet that runs past its end fails with DBERR_DATAPACKETMISMATCH and stays failed. Each refusing
+// check records its reason through PACKET_REFUSE: what failed, at which offset, in which column and
+// row.
 #include "datapacket/packetreader.h"
 
 #include <algorithm>
@@ -355,8 +356,9 @@ DBResult DSEXTRACT::FinishMetadata() {
   for (size_t i = 0; i < columns_.size(); ++i) {
     Column& column = columns_[i];
     if (MakeConverter(column.fieldType, &column.converter) != DBERR_NONE) {
-      return PACKET_REFUSE(&fault_, 8451, "column %llu (%s): type word 0x%08X has no value layout",
-                           Ull(i + 1), columnNames_[i].c_str(), column.fieldType);
+      return PACKET_REFUSE(&fault_, DBERR_ROWSNOTREADY,
+                           "column %llu (%s): type word 0x%08X has no value layout", Ull(i + 1),
+                           columnNames_[i].c_str(), column.fieldType);
     }
   }
   StartRows(rowsLeft_);

@@ -34,7 +34,8 @@ class TDATAPACKET_READ {
   virtual uint32_t TextMode() const = 0;
   // Why the packet was refused: set by the call that failed it (the failure every later call
   // returns as well) and cleared by OpenPacket; empty (status 0) while the packet is good.
-  // Calls refused for their arguments or their order (9986, 10756) leave it as it is.
+  // Calls refused for their arguments or their order (DBERR_INVALIDPARAM, DBERR_NA) leave it as it
+  // is.
   virtual const PacketFault& Fault() const = 0;
 };
 
@@ -62,31 +63,31 @@ class DSEXTRACT final : public TDATAPACKET_READ {
  public:
   DSEXTRACT() = default;
 
-  // Checks the header and opens level 0. 16389 for bytes that are not a binary packet;
-  // 16387 for a packet without metadata.
+  // Checks the header and opens level 0. DBERR_DATAPACKETMISMATCH for bytes that are not a binary
+  // packet; DBERR_NOMETADATA for a packet without metadata.
   DBResult OpenPacket(std::span<const uint8_t> packet) override;
   // Attaches a follow-up packet after the metadata of the first one was read: its rows start
-  // at the row data offset when that is valid, else right after its header. 10756 before the
-  // metadata is complete; 16389 for a bad header, another column count, or a packet with
-  // metadata and rows but no valid row data offset.
+  // at the row data offset when that is valid, else right after its header. DBERR_NA before the
+  // metadata is complete; DBERR_DATAPACKETMISMATCH for a bad header, another column count, or a
+  // packet with metadata and rows but no valid row data offset.
   DBResult ContinuePacket(std::span<const uint8_t> packet) override;
   // Next column descriptor of the current level; a nested-table column opens its level,
-  // whose columns come next. 8706 when the level has no more columns; 10756 while field
-  // parameters of the previous column are unread; 10038 for a name of length 0.
+  // whose columns come next. DBERR_EOF when the level has no more columns; DBERR_NA while field
+  // parameters of the previous column are unread; DBERR_NOFIELDNAME for a name of length 0.
   DBResult NextColumn(DSColumnDesc* column) override;
   // Next field parameter of the last column, or, once the current level has all its columns,
-  // its next table parameter. 8706 at the end of each list (the end of a nested level's table
+  // its next table parameter. DBERR_EOF at the end of each list (the end of a nested level's table
   // parameters returns to the parent; the end of level 0's makes the rows readable).
   // `name` holds kParamNameBufferSize bytes; `length` is the value buffer's size in and the
   // value's length out. A varying value comes with its length prefix, an array value with its
   // 32-bit count. With name and value both null only the length is reported and the reader
-  // stays on the parameter; a value longer than the buffer gives 9986 the same way.
+  // stays on the parameter; a value longer than the buffer gives DBERR_INVALIDPARAM the same way.
   DBResult NextParameter(char* name, uint32_t* fieldType, uint32_t* length, void* value) override;
   // Next item of the current row: the row state (length 1), then per column its value
   // (status 0), null (status 1) or unchanged (status 2). After a nested-table value n the
-  // next n rows are the nested level's. 8706 after the last row. With value and status both
-  // null only the length is reported; a value longer than the buffer gives 9986 and stays.
-  // REQUIRES: the metadata was read to its end (10756 otherwise).
+  // next n rows are the nested level's. DBERR_EOF after the last row. With value and status both
+  // null only the length is reported; a value longer than the buffer gives DBERR_INVALIDPARAM and
+  // stays. REQUIRES: the metadata was read to its end (DBERR_NA otherwise).
   DBResult ReadNextItem(uint32_t* length, void* value, uint32_t* status) override;
   // As ReadNextItem, without a copy: `data` points at the value in the packet (valid while
   // the packet's bytes live), `length` is its length as the engine holds it. (The one kind

@@ -355,7 +355,8 @@ TEST(PacketCorruption, ParameterOfUnsupportedWidth) {
 TEST(PacketCorruption, ColumnOfUnsupportedWidthFailsBeforeTheRows) {
   Bytes b;
   b.header(1, 1, 1, 0).column("A", 0x00010003, 0, 0).u16(0).u8(0).u8(0).text("abc");
-  EXPECT_EQ(Refused(b), (Refusal{8451, "column 1 (A): type word 0x00010003 has no value layout"}));
+  EXPECT_EQ(Refused(b), (Refusal{DBERR_ROWSNOTREADY,
+                                 "column 1 (A): type word 0x00010003 has no value layout"}));
 }
 
 TEST(PacketCorruption, RowCountPastTheEnd) {

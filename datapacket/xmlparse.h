@@ -39,9 +39,9 @@ struct XmlElement {
 class XmlDocument {
  public:
   // Parses `text` (starting at its first "<"), which lies at offset `origin` of the packet.
-  // 16389 when it is not well-formed as far as this parser goes: a tag or attribute that does
-  // not end, an end tag that does not match its element, an element left open, a nesting or
-  // attribute count beyond the limits; the reason goes to `fault`.
+  // DBERR_DATAPACKETMISMATCH when it is not well-formed as far as this parser goes: a tag or
+  // attribute that does not end, an end tag that does not match its element, an element left open,
+  // a nesting or attribute count beyond the limits; the reason goes to `fault`.
   dsengine::DBResult Parse(std::string_view text, size_t origin, PacketFault* fault);
   // The offset in the packet of `p`, a position in the parsed text (for reasons).
   Ull OffsetOf(const char* p) const { return origin_ + static_cast<size_t>(p - text_.data()); }

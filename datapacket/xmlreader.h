@@ -41,11 +41,12 @@ class DSXMLEXTRACT final : public TDATAPACKET_READ {
 
   // Detects the encoding (UTF-8 byte order mark; else a declared encoding="UTF-8" when every
   // byte sequence is well-formed UTF-8; else the 8-bit code page), parses the document and its
-  // metadata. 16389: not XML, wrong first elements, FIELD without name, PARAM without Name or
-  // Value, unmatched tags, limits exceeded; 16387: a rows-only document; 10000: a FIELD
-  // without a usable fieldtype; 10038: an empty column name; 10756: more than 63 levels.
+  // metadata. DBERR_DATAPACKETMISMATCH: not XML, wrong first elements, FIELD without name, PARAM
+  // without Name or Value, unmatched tags, limits exceeded; DBERR_NOMETADATA: a rows-only document;
+  // DBERR_INVALIDFLDTYPE: a FIELD without a usable fieldtype; DBERR_NOFIELDNAME: an empty column
+  // name; DBERR_NA: more than 63 levels.
   DBResult OpenPacket(std::span<const uint8_t> packet) override;
-  // Follow-up packets are not taken from XML: 16388.
+  // Follow-up packets are not taken from XML: DBERR_CANNOTAPPEND.
   DBResult ContinuePacket(std::span<const uint8_t> packet) override;
   DBResult NextColumn(DSColumnDesc* column) override;
   DBResult NextParameter(char* name, uint32_t* fieldType, uint32_t* length, void* value) override;

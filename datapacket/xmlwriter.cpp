@@ -358,7 +358,7 @@ DBResult DSXMLWRITER::CloseMetadata() {
 }
 
 DBResult DSXMLWRITER::PrepareRows() {
-  if (!rowsOnly_ && CloseMetadata() != DBERR_NONE) return 8451;
+  if (!rowsOnly_ && CloseMetadata() != DBERR_NONE) return DBERR_ROWSNOTREADY;
   for (Column& column : columns_) column.kind = XmlKindOf(column.desc.fieldType, column.memo);
   for (Level& level : levels_) {
     level.nextItem = 0;

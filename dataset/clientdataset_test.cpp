@@ -211,6 +211,26 @@ TEST_F(ClientDataSetFile, BytesThatAreNoPacketFailWithMismatchAndTheFileIsUntouc
   EXPECT_EQ(FileBytes(path).size(), 12u);
 }
 
+// A refused load keeps why: the reader's reason behind the one message the user sees. The next
+// load that succeeds clears it.
+TEST_F(ClientDataSetFile, RefusedLoadKeepsTheReasonUntilTheNextLoad) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  cds.SavePacketFile(In("whole.roZoreda"));
+  std::vector<uint8_t> bytes = FileBytes(In("whole.roZoreda"));
+  bytes.resize(bytes.size() - 7);  // the last row's value runs past the end
+  ASSERT_TRUE(platform::ReplaceFileAtomically(In("cut.roZoreda"), bytes.data(), bytes.size()));
+
+  TClientDataSet back("cdsMain");
+  EXPECT_THROW(back.LoadPacketFile(In("cut.roZoreda")), EDBClient);
+  EXPECT_TRUE(back.LoadFault().Refused());
+  EXPECT_EQ(back.LoadFault().status, dsengine::DBERR_DATAPACKETMISMATCH);
+  EXPECT_NE(back.LoadFault().reason.find("past the end"), std::string::npos)
+      << back.LoadFault().reason;
+  back.LoadPacketFile(In("whole.roZoreda"));
+  EXPECT_FALSE(back.LoadFault().Refused());
+}
+
 TEST_F(ClientDataSetFile, EmptyFileFailsThroughTheMissingProviderNotAPacketMessage) {
   const std::string junk = In("junk"), empty = In("empty");
   ASSERT_TRUE(platform::ReplaceFileAtomically(junk, "xyz", 3));

@@ -1,12 +1,10 @@
 // dzpacket new, verify, convert and compact: whole tables loaded and saved through the client
 // dataset's packet file load and save, as the program does.
 #include <string>
-#include <vector>
 
 #include "app/lyrics/lyricstable.h"
-#include "datapacket/dspacket.h"
 #include "dataset/clientdataset.h"
-#include "platform/exceptions.h"
+#include "dataset/dberrors.h"
 #include "platform/files.h"
 #include "tableengine/dsbase.h"
 #include "tools/dzpacket/tool.h"
@@ -26,25 +24,13 @@ int RunNew(const ParsedArgs& args, ToolIo& io) {
   return kExitOk;
 }
 
-// Why the packet in `path` was refused with `status`: the dataset's exception carries the
-// engine's message only, so the import runs once more on a table of its own to say why. Empty
-// when it does not fail the same way again.
-dspacket::PacketFault RefusalOf(const std::string& path, int status) {
-  dspacket::PacketFault fault;
-  std::vector<uint8_t> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) return fault;
-  dsengine::DSBASE table;
-  if (dspacket::ImportPacket(table, bytes, true, &fault) != status) fault = {};
-  return fault;
-}
-
 int RunVerify(const ParsedArgs& args, ToolIo& io) {
   const std::string& path = args.positional[0];
   db::TClientDataSet ds(kDataSetName);
   try {
     ds.LoadPacketFile(path);
   } catch (const EDBClient& refused) {
-    return io.Refused("verify", path, ShownMessage(refused), RefusalOf(path, refused.ErrorCode));
+    return io.Refused("verify", path, ShownMessage(refused), ds.LoadFault());
   }
   const dsengine::DSBASE& table = *ds.DSBase();
   io.out << "ok\n"
