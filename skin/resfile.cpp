@@ -21,6 +21,7 @@
 #include <charconv>
 #include <unordered_set>
 
+#include "platform/asciitext.h"
 #include "platform/bytereader.h"
 #include "skin/bmp.h"
 
@@ -59,7 +60,7 @@ const std::string* FindLine(const std::vector<std::string>& lines, std::string_v
   for (const std::string& line : lines) {
     size_t eq = line.find('=');
     std::string_view lineName = std::string_view(line).substr(0, eq);
-    if (eq != std::string::npos && SameName(lineName, name)) {
+    if (eq != std::string::npos && platform::EqualsAsciiNoCase(lineName, name)) {
       value = std::string_view(line).substr(eq + 1);
       return &line;
     }
@@ -74,17 +75,7 @@ bool ParseInt(std::string_view text, int32_t& out) {
   return ec == std::errc() && p == end;
 }
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
 }  // namespace
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
 
 const char* ResFileStatusText(ResFileStatus status) {
   switch (status) {
@@ -191,7 +182,7 @@ ResFileStatus Tsk2SkinFileReader::Parse(const uint8_t* data, size_t size, std::s
 
 const SkinImage* Tsk2SkinFileReader::FindBitmap(std::string_view name) const {
   for (const BitmapEntry& e : bitmaps_) {
-    if (SameName(e.first, name)) return &e.second;
+    if (platform::EqualsAsciiNoCase(e.first, name)) return &e.second;
   }
   return nullptr;
 }

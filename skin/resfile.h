@@ -82,7 +82,4 @@ class Tsk2SkinFileReader {
   std::vector<std::string> strings_;
 };
 
-// Case-insensitive (ASCII letters) equality of two names.
-bool SameName(std::string_view a, std::string_view b);
-
 }  // namespace skin
