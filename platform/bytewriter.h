@@ -17,9 +17,7 @@ inline void StoreLE(std::vector<uint8_t>& bytes, size_t at, uint64_t value, size
 
 // Appends the low `width` bytes of `value`, least significant first.
 inline void AppendLE(std::vector<uint8_t>& out, uint64_t value, size_t width) {
-  const size_t at = out.size();
-  out.resize(at + width);
-  StoreLE(out, at, value, width);
+  for (size_t i = 0; i < width; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 inline void AppendU16(std::vector<uint8_t>& out, uint16_t value) { AppendLE(out, value, 2); }
 inline void AppendU32(std::vector<uint8_t>& out, uint32_t value) { AppendLE(out, value, 4); }

@@ -45,24 +45,19 @@ uint8_t TPkCipher::KeyStreamByte() const {
   return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
 }
 
-uint8_t TPkCipher::DecryptByte(uint8_t cipher) {
-  uint8_t plain = cipher ^ KeyStreamByte();
-  UpdateKeys(plain);
-  return plain;
-}
-
 void TPkCipher::Decrypt(uint8_t* data, size_t size) {
-  for (size_t i = 0; i < size; ++i) data[i] = DecryptByte(data[i]);
-}
-
-uint8_t TPkCipher::EncryptByte(uint8_t plain) {
-  uint8_t cipher = plain ^ KeyStreamByte();
-  UpdateKeys(plain);
-  return cipher;
+  for (size_t i = 0; i < size; ++i) {
+    data[i] ^= KeyStreamByte();
+    UpdateKeys(data[i]);
+  }
 }
 
 void TPkCipher::Encrypt(uint8_t* data, size_t size) {
-  for (size_t i = 0; i < size; ++i) data[i] = EncryptByte(data[i]);
+  for (size_t i = 0; i < size; ++i) {
+    const uint8_t plain = data[i];
+    data[i] ^= KeyStreamByte();
+    UpdateKeys(plain);
+  }
 }
 
 }  // namespace skin

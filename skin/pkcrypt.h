@@ -21,9 +21,8 @@ class TPkCipher {
   // Initialises the keys and updates them with each password byte.
   explicit TPkCipher(const std::string& password);
 
-  uint8_t DecryptByte(uint8_t cipher);
+  // Decrypt or encrypt `size` bytes in place, continuing the key stream.
   void Decrypt(uint8_t* data, size_t size);
-  uint8_t EncryptByte(uint8_t plain);
   void Encrypt(uint8_t* data, size_t size);
 
  private:

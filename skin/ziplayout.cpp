@@ -1,5 +1,5 @@
-// Encoding and decoding of the ZIP records (see ziplayout.h): each record's values are bound
-// to its fields once, and the encoder and the decoder both walk that binding.
+// Encoding and decoding of the ZIP records (see ziplayout.h): an entry's values are bound to
+// their fields once, and the encoders and the decoder all walk that binding.
 #include "skin/ziplayout.h"
 
 #include "platform/bytewriter.h"
@@ -24,90 +24,58 @@ constexpr bool FieldsTile(const TZipField (&fields)[N], size_t size) {
   return at == size;
 }
 
-constexpr TZipField kLocalFields[] = {L::kSignatureField, L::kVersionNeeded,  L::kFlags,
-                                      L::kMethod,         L::kTime,           L::kDate,
-                                      L::kCrc32,          L::kCompressedSize, L::kUncompressedSize,
-                                      L::kNameLength,     L::kExtraLength};
-constexpr TZipField kCentralFields[] = {C::kSignatureField,
-                                        C::kVersionMadeBy,
-                                        C::kVersionNeeded,
-                                        C::kFlags,
-                                        C::kMethod,
-                                        C::kTime,
-                                        C::kDate,
-                                        C::kCrc32,
-                                        C::kCompressedSize,
-                                        C::kUncompressedSize,
-                                        C::kNameLength,
-                                        C::kExtraLength,
-                                        C::kCommentLength,
-                                        C::kDiskNumberStart,
-                                        C::kInternalAttributes,
-                                        C::kExternalAttributes,
-                                        C::kLocalHeaderOffset};
-constexpr TZipField kEndFields[] = {E::kSignatureField,  E::kThisDisk,     E::kDirectoryDisk,
-                                    E::kEntriesOnDisk,   E::kEntries,      E::kDirectorySize,
-                                    E::kDirectoryOffset, E::kCommentLength};
+// clang-format off
+constexpr TZipField kLocalFields[] = {
+    L::kSignatureField, L::kVersionNeeded, L::kFlags, L::kMethod, L::kTime, L::kDate, L::kCrc32,
+    L::kCompressedSize, L::kUncompressedSize, L::kNameLength, L::kExtraLength};
+constexpr TZipField kCentralFields[] = {
+    C::kSignatureField, C::kVersionMadeBy, C::kVersionNeeded, C::kFlags, C::kMethod, C::kTime,
+    C::kDate, C::kCrc32, C::kCompressedSize, C::kUncompressedSize, C::kNameLength,
+    C::kExtraLength, C::kCommentLength, C::kDiskNumberStart, C::kInternalAttributes,
+    C::kExternalAttributes, C::kLocalHeaderOffset};
+constexpr TZipField kEndFields[] = {
+    E::kSignatureField, E::kThisDisk, E::kDirectoryDisk, E::kEntriesOnDisk, E::kEntries,
+    E::kDirectorySize, E::kDirectoryOffset, E::kCommentLength};
+// clang-format on
 static_assert(FieldsTile(kLocalFields, L::kSize));
 static_assert(FieldsTile(kCentralFields, C::kSize));
 static_assert(FieldsTile(kEndFields, E::kSize));
 
-// Which value goes into which field; fields without a binding (signature aside) are 0.
-template <class Values>
-struct TBinding {
-  TZipField field;
-  uint32_t Values::*value;
+// Where each value of an entry goes: its central directory field and its local header field
+// (size 0: the local header has none). Fields without a value (signatures aside) are 0.
+struct TEntryField {
+  uint32_t TZipEntry::*value;
+  TZipField central;
+  TZipField local;
 };
+constexpr TZipField kNotLocal{0, 0};
 
-constexpr TBinding<TZipEntry> kLocalBinding[] = {
-    {L::kVersionNeeded, &TZipEntry::versionNeeded},
-    {L::kFlags, &TZipEntry::flags},
-    {L::kMethod, &TZipEntry::method},
-    {L::kTime, &TZipEntry::time},
-    {L::kDate, &TZipEntry::date},
-    {L::kCrc32, &TZipEntry::crc32},
-    {L::kCompressedSize, &TZipEntry::compressedSize},
-    {L::kUncompressedSize, &TZipEntry::uncompressedSize},
-    {L::kNameLength, &TZipEntry::nameLength},
-    {L::kExtraLength, &TZipEntry::extraLength},
+// clang-format off
+constexpr TEntryField kEntryFields[] = {
+    // value                          central directory entry   local header
+    {&TZipEntry::versionMadeBy,     C::kVersionMadeBy,        kNotLocal},
+    {&TZipEntry::versionNeeded,     C::kVersionNeeded,        L::kVersionNeeded},
+    {&TZipEntry::flags,             C::kFlags,                L::kFlags},
+    {&TZipEntry::method,            C::kMethod,               L::kMethod},
+    {&TZipEntry::time,              C::kTime,                 L::kTime},
+    {&TZipEntry::date,              C::kDate,                 L::kDate},
+    {&TZipEntry::crc32,             C::kCrc32,                L::kCrc32},
+    {&TZipEntry::compressedSize,    C::kCompressedSize,       L::kCompressedSize},
+    {&TZipEntry::uncompressedSize,  C::kUncompressedSize,     L::kUncompressedSize},
+    {&TZipEntry::nameLength,        C::kNameLength,           L::kNameLength},
+    {&TZipEntry::extraLength,       C::kExtraLength,          L::kExtraLength},
+    {&TZipEntry::commentLength,     C::kCommentLength,        kNotLocal},
+    {&TZipEntry::localHeaderOffset, C::kLocalHeaderOffset,    kNotLocal},
 };
-constexpr TBinding<TZipEntry> kCentralBinding[] = {
-    {C::kVersionMadeBy, &TZipEntry::versionMadeBy},
-    {C::kVersionNeeded, &TZipEntry::versionNeeded},
-    {C::kFlags, &TZipEntry::flags},
-    {C::kMethod, &TZipEntry::method},
-    {C::kTime, &TZipEntry::time},
-    {C::kDate, &TZipEntry::date},
-    {C::kCrc32, &TZipEntry::crc32},
-    {C::kCompressedSize, &TZipEntry::compressedSize},
-    {C::kUncompressedSize, &TZipEntry::uncompressedSize},
-    {C::kNameLength, &TZipEntry::nameLength},
-    {C::kExtraLength, &TZipEntry::extraLength},
-    {C::kCommentLength, &TZipEntry::commentLength},
-    {C::kLocalHeaderOffset, &TZipEntry::localHeaderOffset},
-};
-constexpr TBinding<TZipEndRecord> kEndBinding[] = {
-    {E::kEntriesOnDisk, &TZipEndRecord::entries},
-    {E::kEntries, &TZipEndRecord::entries},
-    {E::kDirectorySize, &TZipEndRecord::directorySize},
-    {E::kDirectoryOffset, &TZipEndRecord::directoryOffset},
-    {E::kCommentLength, &TZipEndRecord::commentLength},
-};
+// clang-format on
 
-template <class Record, class Values, size_t N>
-void Append(std::vector<uint8_t>& out, const TBinding<Values> (&binding)[N], const Values& v) {
+// Appends a record of `size` zero bytes that starts with `signature`; returns where it starts.
+size_t AppendRecord(std::vector<uint8_t>& out, size_t size, TZipField signatureField,
+                    uint32_t signature) {
   const size_t at = out.size();
-  out.resize(at + Record::kSize, 0);
-  WriteZipField(out, at, Record::kSignatureField, Record::kSignature);
-  for (const TBinding<Values>& b : binding) WriteZipField(out, at, b.field, v.*b.value);
-}
-
-template <class Record, class Values, size_t N>
-Values Decode(const uint8_t* fixed, const TBinding<Values> (&binding)[N]) {
-  platform::ByteReader r(fixed, Record::kSize);
-  Values v;
-  for (const TBinding<Values>& b : binding) v.*b.value = ReadZipField(r, 0, b.field);
-  return v;
+  out.resize(at + size, 0);
+  WriteZipField(out, at, signatureField, signature);
+  return at;
 }
 
 }  // namespace
@@ -121,25 +89,42 @@ void WriteZipField(std::vector<uint8_t>& bytes, size_t record, TZipField field, 
   platform::StoreLE(bytes, record + field.offset, value, field.size);
 }
 
-TZipEntry DecodeZipCentralEntry(const uint8_t* fixed) { return Decode<C>(fixed, kCentralBinding); }
+TZipEntry DecodeZipCentralEntry(const uint8_t* fixed) {
+  platform::ByteReader r(fixed, C::kSize);
+  TZipEntry e;
+  for (const TEntryField& f : kEntryFields) e.*f.value = ReadZipField(r, 0, f.central);
+  return e;
+}
 
 bool DecodeZipEndRecord(const uint8_t* fixed, TZipEndRecord& end) {
   platform::ByteReader r(fixed, E::kSize);
   if (ReadZipField(r, 0, E::kSignatureField) != E::kSignature) return false;
-  end = Decode<E>(fixed, kEndBinding);
+  end.entries = ReadZipField(r, 0, E::kEntries);
+  end.directorySize = ReadZipField(r, 0, E::kDirectorySize);
+  end.directoryOffset = ReadZipField(r, 0, E::kDirectoryOffset);
+  end.commentLength = ReadZipField(r, 0, E::kCommentLength);
   return true;
 }
 
-void AppendZipLocalHeader(std::vector<uint8_t>& out, const TZipEntry& entry) {
-  Append<L>(out, kLocalBinding, entry);
+void AppendZipLocalHeader(std::vector<uint8_t>& out, const TZipEntry& e) {
+  const size_t at = AppendRecord(out, L::kSize, L::kSignatureField, L::kSignature);
+  for (const TEntryField& f : kEntryFields) {
+    if (f.local.size != 0) WriteZipField(out, at, f.local, e.*f.value);
+  }
 }
 
-void AppendZipCentralEntry(std::vector<uint8_t>& out, const TZipEntry& entry) {
-  Append<C>(out, kCentralBinding, entry);
+void AppendZipCentralEntry(std::vector<uint8_t>& out, const TZipEntry& e) {
+  const size_t at = AppendRecord(out, C::kSize, C::kSignatureField, C::kSignature);
+  for (const TEntryField& f : kEntryFields) WriteZipField(out, at, f.central, e.*f.value);
 }
 
 void AppendZipEndRecord(std::vector<uint8_t>& out, const TZipEndRecord& end) {
-  Append<E>(out, kEndBinding, end);
+  const size_t at = AppendRecord(out, E::kSize, E::kSignatureField, E::kSignature);
+  WriteZipField(out, at, E::kEntriesOnDisk, end.entries);
+  WriteZipField(out, at, E::kEntries, end.entries);
+  WriteZipField(out, at, E::kDirectorySize, end.directorySize);
+  WriteZipField(out, at, E::kDirectoryOffset, end.directoryOffset);
+  WriteZipField(out, at, E::kCommentLength, end.commentLength);
 }
 
 }  // namespace skin

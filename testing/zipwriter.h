@@ -99,14 +99,8 @@ struct ZipTestLayout {
   size_t endRecord = 0;
 };
 
-inline void PutU32(std::vector<uint8_t>& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 inline void PutBytes(std::vector<uint8_t>& b, const std::string& s) {
   b.insert(b.end(), s.begin(), s.end());
-}
-inline void SetU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 inline ZipTestLayout BuildZipLayout(const ZipTestArchive& archive) {
