@@ -111,6 +111,8 @@ struct TZipEntry {
   uint32_t extraLength = 0;
   uint32_t commentLength = 0;
   uint32_t localHeaderOffset = 0;
+
+  bool operator==(const TZipEntry&) const = default;
 };
 
 // The values of an end record; both entry counts are `entries`, both disk numbers 0.
@@ -119,6 +121,8 @@ struct TZipEndRecord {
   uint32_t directorySize = 0;
   uint32_t directoryOffset = 0;
   uint32_t commentLength = 0;
+
+  bool operator==(const TZipEndRecord&) const = default;
 };
 
 // Reads `field` of the record that starts `record` bytes into `r`'s data; a field beyond the
