@@ -6,6 +6,7 @@
 #include "datapacket/xmlreader.h"
 #include "datapacket/xmltext.h"
 #include "datapacket/xmlwriter.h"
+#include "platform/asciitext.h"
 
 namespace dspacket {
 
@@ -29,7 +30,7 @@ uint32_t StreamModeForSave(std::string_view fileName, uint32_t packetFormat) {
   const size_t slash = fileName.find_last_of("\\/");
   const bool hasExtension =
       dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
-  if (hasExtension && EqualsNoCase(fileName.substr(dot), ".xml")) return kStreamXml;
+  if (hasExtension && platform::EqualsAsciiNoCase(fileName.substr(dot), ".xml")) return kStreamXml;
   return kStreamBinary;
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/asciitext.h"
 #include "platform/codepage.h"
 #include "platform/status.h"
 
@@ -35,7 +36,7 @@ bool DeclaresUtf8(std::string_view text) {
   if (at >= decl.size() || (decl[at] != '"' && decl[at] != '\'')) return false;
   const size_t close = decl.find(decl[at], at + 1);
   if (close == std::string_view::npos) return false;
-  return EqualsNoCase(decl.substr(at + 1, close - at - 1), "UTF-8");
+  return platform::EqualsAsciiNoCase(decl.substr(at + 1, close - at - 1), "UTF-8");
 }
 
 long ParseLong(std::string_view raw, const XmlTextDecoder& decoder) {
@@ -248,7 +249,8 @@ DBResult DSXMLEXTRACT::BuildColumn(uint32_t field, uint32_t levelIndex, uint32_t
   } kFlags[] = {{"hidden", 1}, {"readonly", 2}, {"required", 4}, {"linkfield", 8}};
   for (const auto& flag : kFlags) {
     const std::string_view* v = doc_.Attribute(field, flag.name);
-    if (v != nullptr && EqualsNoCase(decoder.Text8(*v), "true")) column.desc.attributes |= flag.bit;
+    if (v != nullptr && platform::EqualsAsciiNoCase(decoder.Text8(*v), "true"))
+      column.desc.attributes |= flag.bit;
   }
   if (!column.elementForm) column.desc.attributes |= kFieldAttrXmlAttribute;
 

@@ -14,6 +14,7 @@
 #include "datapacket/packetformats.h"
 #include "datapacket/packetreader.h"
 #include "datapacket/xmlreader.h"
+#include "platform/asciitext.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/status.h"
@@ -78,16 +79,6 @@ std::string WideText(std::span<const uint8_t> bytes) {
   std::u16string wide;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) wide += char16_t(bytes[i] | bytes[i + 1] << 8);
   return JsonString(platform::WideToUtf8(wide));
-}
-
-// Parameter names compare without regard to the letter case of A to Z.
-bool SameName(const char* a, const char* b) {
-  for (; *a != 0 && *b != 0; ++a, ++b) {
-    const char x = *a >= 'a' && *a <= 'z' ? char(*a - 32) : *a;
-    const char y = *b >= 'a' && *b <= 'z' ? char(*b - 32) : *b;
-    if (x != y) return false;
-  }
-  return *a == *b;
 }
 
 // A parameter value as NextParameter hands it out, readable.
@@ -168,11 +159,13 @@ class MetadataPrinter {
   }
 
   void Note(const char* name, uint32_t fieldType, std::span<const uint8_t> value) {
-    if (SameName(name, "CHANGE_LOG") && (fieldType & kFieldArray) && value.size() >= 4)
+    if (platform::EqualsAsciiNoCase(name, "CHANGE_LOG") && (fieldType & kFieldArray) &&
+        value.size() >= 4)
       changeLogValues = int64_t(LittleEndian(value.first(4)));
     const uint32_t width = FieldWidth(fieldType);
-    if (SameName(name, "AUTOINCVALUE") && !(fieldType & (kFieldArray | kFieldVarying)) &&
-        (width == 2 || width == 4) && value.size() == width) {
+    if (platform::EqualsAsciiNoCase(name, "AUTOINCVALUE") &&
+        !(fieldType & (kFieldArray | kFieldVarying)) && (width == 2 || width == 4) &&
+        value.size() == width) {
       const int shift = int(64 - 8 * width);
       autoIncValue = int64_t(LittleEndian(value) << shift) >> shift;
     }
