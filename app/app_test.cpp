@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/dMain.h"
@@ -17,6 +18,7 @@
 #include "app/programdriver_testing.h"
 #include "app/uFunctions.h"
 #include "platform/files.h"
+#include "tableengine/dsbase.h"
 
 using namespace apptest;
 using Texts = std::vector<std::string>;
@@ -51,6 +53,19 @@ int CenterYOfGridRow(int row) {
 size_t FileSize(const std::string& path) {
   std::vector<uint8_t> bytes;
   return platform::ReadWholeFile(path, bytes) ? bytes.size() : 0;
+}
+// The file system's number for the file `path` names (a save gives the name a new file), and
+// its last write time; zero when it cannot be read.
+std::pair<uint64_t, uint64_t> FileIndexAndTime(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  if (!ok) return {0, 0};
+  return {uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow,
+          uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime};
 }
 
 // True when the 15 x 15 picture shows a close cross: dark pixels along both diagonals of its
@@ -444,10 +459,29 @@ TEST(ProgramFlow, FirstRunRestartAndDamagedTableFile) {
   std::vector<uint8_t> settings_before;
   ASSERT_TRUE(platform::ReadWholeFile(settings, settings_before));
 
+  // The shut-down save keeps the attributes the user gave the table file (hidden and system:
+  // the ones Wine stores too) and removes what an interrupted save left beside it.
+  constexpr DWORD kSet = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  ASSERT_TRUE(SetFileAttributesA(table.c_str(), GetFileAttributesA(table.c_str()) | kSet));
+  const std::string stale = table + ".{0F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F9}.tmp";
+  ASSERT_TRUE(platform::ReplaceFileAtomically(stale, "interrupted", 11));
+  {
+    HANDLE h =
+        CreateFileA(stale.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const FILETIME longAgo{0, 0x01D00000};  // years ago
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &longAgo));
+    CloseHandle(h);
+  }
+  const auto before = FileIndexAndTime(table);
+
   ASSERT_TRUE(RunFlowInFolder(folder, "restart"));
   std::vector<uint8_t> settings_after;
   ASSERT_TRUE(platform::ReadWholeFile(settings, settings_after));
   EXPECT_EQ(settings_after, settings_before) << "the start-up rewrote the settings";
+  EXPECT_NE(FileIndexAndTime(table), before) << "no save at shut-down";
+  EXPECT_EQ(GetFileAttributesA(table.c_str()) & kSet, kSet);
+  EXPECT_FALSE(platform::FileExists(stale));
 
   const std::string garbage = "These bytes are no data packet.";
   ASSERT_TRUE(platform::ReplaceFileAtomically(table, garbage.data(), garbage.size()));

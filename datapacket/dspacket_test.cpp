@@ -395,7 +395,9 @@ TEST(ImportPacket, FollowUpPacketsAppendRowsUntilTheLastOne) {
   ASSERT_EQ(ImportPacket(loaded, more.bytes(), true), 0);
   EXPECT_EQ(loaded.LiveCount(), 3u);
   EXPECT_EQ(dsengine::testing::StoredInt(loaded, 3, kId), 8);
-  EXPECT_EQ(ImportPacket(loaded, more.bytes(), true), dsengine::DBERR_CANNOTAPPEND);
+  PacketFault fault;
+  EXPECT_EQ(ImportPacket(loaded, more.bytes(), true, &fault), dsengine::DBERR_CANNOTAPPEND);
+  EXPECT_EQ(fault.reason, "the table's first packet was its last: it takes no follow-up packet");
   EXPECT_EQ(loaded.LiveCount(), 3u);  // the refused packet changed nothing
 
   DSBASE made;

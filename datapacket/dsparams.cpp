@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/asciitext.h"
+
 namespace dspacket {
 
 using namespace dsengine;
@@ -48,15 +50,6 @@ constexpr SubTypeNameEntry kSubTypeNames[] = {
     {"ADTDate", fldstADTDATE},
     {"Guid", fldstGUID},
 };
-
-char FoldAZ(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsAZ(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAZ(a[i]) != FoldAZ(b[i])) return false;
-  return true;
-}
 
 void PutLE(std::vector<uint8_t>& out, uint32_t value, uint32_t bytes) {
   for (uint32_t i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -113,7 +106,7 @@ DBResult WriteKeyParameters(TDATAPACKET_WRITE& w, const DSBASE& table) {
 
 KnownParam KnownParamOf(std::string_view name) {
   for (uint32_t i = 0; i < kParamCount; ++i)
-    if (EqualsAZ(name, kParamNames[i])) return static_cast<KnownParam>(i + 1);
+    if (platform::EqualsAsciiNoCase(name, kParamNames[i])) return static_cast<KnownParam>(i + 1);
   return KnownParam::kUnknown;
 }
 
@@ -124,7 +117,7 @@ const char* KnownParamName(KnownParam param) {
 
 uint32_t SubTypeOfName(std::string_view name) {
   for (const SubTypeNameEntry& e : kSubTypeNames)
-    if (EqualsAZ(name, e.name)) return e.subType;
+    if (platform::EqualsAsciiNoCase(name, e.name)) return e.subType;
   return kSubTypeUnknown;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "datapacket/packetfault.h"
 #include "datapacket/packetwriter.h"
 #include "tableengine/dsbase.h"
 
@@ -96,19 +97,21 @@ struct ParamValue {
 };
 
 // Applies a field parameter to the descriptor of the column being read (before the table is
-// created). *keep is set when the parameter must be kept under the field. 9986 for a "SUBTYPE"
-// that is no string or a value too short for its kind.
-DBResult ApplyFieldParameter(const ParamValue& p, dsengine::FieldDescriptor* field, bool* keep);
+// created). *keep is set when the parameter must be kept under the field. DBERR_INVALIDPARAM for a
+// "SUBTYPE" that is no string or a value too short for its kind. Refusals say why in `fault`.
+DBResult ApplyFieldParameter(const ParamValue& p, dsengine::FieldDescriptor* field, bool* keep,
+                             PacketFault* fault);
 // Applies a table parameter to the created, still empty table. *keep is set when it must be
-// kept. 9986 for a bad "CHANGE_LOG" or order array; index statuses for a key the table
-// cannot have.
-DBResult ApplyTableParameter(const ParamValue& p, dsengine::DSBASE& table, bool* keep);
+// kept. DBERR_INVALIDPARAM for a bad "CHANGE_LOG" or order array; index statuses for a key the
+// table cannot have. Refusals say why in `fault`.
+DBResult ApplyTableParameter(const ParamValue& p, dsengine::DSBASE& table, bool* keep,
+                             PacketFault* fault);
 
-// Whether the change log fits the loaded store: every entry is a dropped one (kind 0) or an
+// Checks that the change log fits the loaded store: every entry is a dropped one (kind 0) or an
 // insert, delete or modification that names a stored version (the change index lists them), a
 // modification replaced a lower, stored version, and undoing the entries from the last one back
 // finds every version in the state its change left it in. Later undo and change counting rely on
-// it.
-bool ChangeLogFitsStore(const dsengine::DSBASE& table);
+// it. DBERR_DATAPACKETMISMATCH otherwise, with the first entry that does not fit named in `fault`.
+DBResult CheckChangeLog(const dsengine::DSBASE& table, PacketFault* fault);
 
 }  // namespace dspacket

@@ -81,8 +81,9 @@ struct EngineFieldShape {
   uint32_t units1 = 0;  // child count of structures, arrays and nested tables
 };
 
-// Maps a field type word to an engine type. 10000 for a word with the array flag; any other
-// word without an engine type gives type fldUNKNOWN and status 0 (the engine refuses it later).
+// Maps a field type word to an engine type. DBERR_INVALIDFLDTYPE for a word with the array flag;
+// any other word without an engine type gives type fldUNKNOWN and status 0 (the engine refuses it
+// later).
 DBResult EngineShapeOf(uint32_t fieldTypeWord, EngineFieldShape* shape);
 
 }  // namespace dspacket

@@ -4,6 +4,8 @@
 #include <bit>
 #include <new>
 
+#include "datapacket/packetfault.h"
+
 namespace dspacket {
 
 using namespace dsengine;
@@ -22,6 +24,10 @@ const uint8_t* FLDCFixed::Read(const uint8_t* src, const uint8_t* end, PacketVal
   return src + size_;
 }
 
+std::string FLDCFixed::Overrun(const uint8_t*, const uint8_t*) const {
+  return ReasonText("a %u-byte value runs past the end of the packet", size_);
+}
+
 uint8_t* FLDCBcd::Write(uint8_t* dest, const uint8_t* value, uint32_t) const {
   if (length_ != 0) std::memcpy(dest, value, length_);
   std::memset(dest + length_, 0, kBcdPacketSize - length_);
@@ -32,6 +38,10 @@ const uint8_t* FLDCBcd::Read(const uint8_t* src, const uint8_t* end, PacketValue
   if (static_cast<size_t>(end - src) < kBcdPacketSize) return nullptr;
   *value = PacketValue{src, length_, 0};
   return src + kBcdPacketSize;
+}
+
+std::string FLDCBcd::Overrun(const uint8_t*, const uint8_t*) const {
+  return ReasonText("a %u-byte packed decimal runs past the end of the packet", kBcdPacketSize);
 }
 
 namespace {
@@ -71,6 +81,15 @@ const uint8_t* FLDCVar::Read(const uint8_t* src, const uint8_t* end, PacketValue
   return src + length;
 }
 
+std::string FLDCVar::Overrun(const uint8_t* src, const uint8_t* end) const {
+  if (static_cast<size_t>(end - src) < prefix_) {
+    return ReasonText("its %u-byte length runs past the end of the packet", prefix_);
+  }
+  uint32_t length = 0;
+  std::memcpy(&length, src, prefix_);
+  return ReasonText("value length %u runs past the end of the packet", length);
+}
+
 FLDCRepeat::FLDCRepeat(std::unique_ptr<FLDConv> element)
     : element_(std::move(element)),
       elementSize_(element_->FixedSize()),
@@ -107,6 +126,17 @@ const uint8_t* FLDCRepeat::Read(const uint8_t* src, const uint8_t* end, PacketVa
   if (length > UINT32_MAX) return nullptr;
   *value = PacketValue{src, static_cast<uint32_t>(length), 0};
   return p + size_t{count} * elementPacketSize_;
+}
+
+std::string FLDCRepeat::Overrun(const uint8_t* src, const uint8_t* end) const {
+  if (end - src < 4) return "its 4-byte element count runs past the end of the packet";
+  uint32_t count = 0;
+  std::memcpy(&count, src, 4);
+  if (count <= static_cast<size_t>(end - src - 4) / elementPacketSize_) {
+    return ReasonText("%u elements are more than the engine holds in one value", count);
+  }
+  return ReasonText("%u elements of %u bytes run past the end of the packet", count,
+                    elementPacketSize_);
 }
 
 void FLDCRepeat::Extract(const PacketValue& value, uint8_t* dest) const {

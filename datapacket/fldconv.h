@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "datapacket/fieldtypes.h"
 
@@ -35,6 +36,9 @@ class FLDConv {
   // Finds the value starting at `src` without reading at or beyond `end`. Returns the position
   // after it, or nullptr when the value runs past `end`.
   virtual const uint8_t* Read(const uint8_t* src, const uint8_t* end, PacketValue* value) const = 0;
+  // Why Read found no value at `src` (it returned nullptr), for a refusal's reason: "value
+  // length 70000 runs past the end of the packet".
+  virtual std::string Overrun(const uint8_t* src, const uint8_t* end) const = 0;
   // Copies a value found by Read into `dest` in the engine's form.
   // REQUIRES: dest holds value.length bytes.
   virtual void Extract(const PacketValue& value, uint8_t* dest) const {
@@ -58,6 +62,7 @@ class FLDCFixed : public FLDConv {
   size_t PacketSize(const uint8_t*, uint32_t) const override { return size_; }
   uint8_t* Write(uint8_t* dest, const uint8_t* value, uint32_t) const override;
   const uint8_t* Read(const uint8_t* src, const uint8_t* end, PacketValue* value) const override;
+  std::string Overrun(const uint8_t* src, const uint8_t* end) const override;
   uint32_t FixedSize() const override { return size_; }
 
  private:
@@ -102,6 +107,7 @@ class FLDCBcd : public FLDConv {
   size_t PacketSize(const uint8_t*, uint32_t) const override { return kBcdPacketSize; }
   uint8_t* Write(uint8_t* dest, const uint8_t* value, uint32_t) const override;
   const uint8_t* Read(const uint8_t* src, const uint8_t* end, PacketValue* value) const override;
+  std::string Overrun(const uint8_t* src, const uint8_t* end) const override;
   uint32_t FixedSize() const override { return length_; }
 
  private:
@@ -114,6 +120,7 @@ class FLDCVar : public FLDConv {
   size_t PacketSize(const uint8_t*, uint32_t length) const override;
   uint8_t* Write(uint8_t* dest, const uint8_t* value, uint32_t length) const override;
   const uint8_t* Read(const uint8_t* src, const uint8_t* end, PacketValue* value) const override;
+  std::string Overrun(const uint8_t* src, const uint8_t* end) const override;
   uint32_t PrefixSize() const override { return prefix_; }
 
  protected:
@@ -145,6 +152,7 @@ class FLDCRepeat : public FLDConv {
   size_t PacketSize(const uint8_t* value, uint32_t length) const override;
   uint8_t* Write(uint8_t* dest, const uint8_t* value, uint32_t length) const override;
   const uint8_t* Read(const uint8_t* src, const uint8_t* end, PacketValue* value) const override;
+  std::string Overrun(const uint8_t* src, const uint8_t* end) const override;
   void Extract(const PacketValue& value, uint8_t* dest) const override;
   bool EngineFormInPlace() const override { return elementSize_ == elementPacketSize_; }
 
@@ -156,7 +164,8 @@ class FLDCRepeat : public FLDConv {
 };
 
 // Chooses the binary converter of a field type word (the round-trip flag is ignored).
-// 10000 for an unsupported width or combination; 9473 when memory runs out.
+// DBERR_INVALIDFLDTYPE for an unsupported width or combination; DBERR_NOMEMORY when memory runs
+// out.
 DBResult MakeConverter(uint32_t fieldTypeWord, std::unique_ptr<FLDConv>* converter);
 
 }  // namespace dspacket

@@ -6,6 +6,7 @@
 #include "datapacket/xmlreader.h"
 #include "datapacket/xmltext.h"
 #include "datapacket/xmlwriter.h"
+#include "platform/asciitext.h"
 
 namespace dspacket {
 
@@ -29,24 +30,32 @@ uint32_t StreamModeForSave(std::string_view fileName, uint32_t packetFormat) {
   const size_t slash = fileName.find_last_of("\\/");
   const bool hasExtension =
       dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
-  if (hasExtension && EqualsNoCase(fileName.substr(dot), ".xml")) return kStreamXml;
+  if (hasExtension && platform::EqualsAsciiNoCase(fileName.substr(dot), ".xml")) return kStreamXml;
   return kStreamBinary;
 }
 
 DBResult OpenPacketByContent(std::span<const uint8_t> packet,
-                             std::unique_ptr<TDATAPACKET_READ>* reader, uint32_t* streamMode) {
+                             std::unique_ptr<TDATAPACKET_READ>* reader, uint32_t* streamMode,
+                             PacketFault* fault) {
   if (reader == nullptr) return DBERR_INVALIDPARAM;
   reader->reset();
   PacketHeader header;
+  PacketFault headerFault;
+  const bool binary = ReadPacketHeader(packet, &header, &headerFault);
   std::unique_ptr<TDATAPACKET_READ> opened;
-  if (ReadPacketHeader(packet, &header)) {
+  if (binary) {
     opened.reset(new (std::nothrow) DSEXTRACT());
   } else {
     opened.reset(new (std::nothrow) DSXMLEXTRACT());
   }
-  if (opened == nullptr) return DBERR_NOMEMORY;
+  if (opened == nullptr) return PACKET_REFUSE(fault, DBERR_NOMEMORY, "out of memory for a reader");
   const DBResult status = opened->OpenPacket(packet);
-  if (status != DBERR_NONE) return status;
+  if (status != DBERR_NONE) {
+    // Bytes with a binary magic are no XML: the header check tells why they were refused.
+    const bool headerExplains = !binary && HasPacketMagic(packet);
+    PassOnFault(headerExplains ? headerFault : opened->Fault(), fault);
+    return status;
+  }
   if (streamMode != nullptr) *streamMode = opened->TextMode();
   *reader = std::move(opened);
   return DBERR_NONE;

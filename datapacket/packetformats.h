@@ -25,10 +25,12 @@ uint32_t StreamModeForSave(std::string_view fileName, uint32_t packetFormat);
 // Import by content: opens `packet` with the binary reader when its header is a valid binary
 // header, else with the XML reader. On success `reader` holds the opened reader and
 // `streamMode` (if given) the table's stream mode from now on: 0 binary, 5 XML. On failure
-// the status of the reader that tried (16389 for bytes that are neither form, 16387 without
-// metadata, ...) and `reader` is reset.
+// the status of the reader that tried (DBERR_DATAPACKETMISMATCH for bytes that are neither form,
+// DBERR_NOMETADATA without metadata, ...), `reader` is reset and `fault` (if given) says why: the
+// reason of the reader that tried, or for bytes that start with a packet magic but fail the binary
+// header check, that check's reason.
 DBResult OpenPacketByContent(std::span<const uint8_t> packet,
                              std::unique_ptr<TDATAPACKET_READ>* reader,
-                             uint32_t* streamMode = nullptr);
+                             uint32_t* streamMode = nullptr, PacketFault* fault = nullptr);
 
 }  // namespace dspacket

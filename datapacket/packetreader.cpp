@@ -46,7 +46,9 @@
 //                   the nested level
 //
 // Every length, count and offset is checked against the end of the array before use; a
-// packet that runs past its end fails with 16389 and stays failed.
+// packet that runs past its end fails with DBERR_DATAPACKETMISMATCH and stays failed. Each refusing
+// check records its reason through PACKET_REFUSE: what failed, at which offset, in which column and
+// row.
 #include "datapacket/packetreader.h"
 
 #include <algorithm>
@@ -63,10 +65,32 @@ constexpr size_t kMinColumnBytes = 1 + 1 + 4 + 2 + 2;
 
 uint32_t StatusBytes(size_t columns) { return static_cast<uint32_t>((columns + 3) / 4); }
 
+// For reasons: a name as the packet holds it, "(no name)" for an empty one.
+std::string NameText(const uint8_t* name, size_t length) {
+  if (length == 0) return "(no name)";
+  return std::string(reinterpret_cast<const char*>(name), length);
+}
+
+// For reasons: " (name length 5)" of a record whose `bytesLeft` held its length byte, else
+// nothing (the length byte itself was missing).
+std::string NameLengthNote(size_t bytesLeft, uint8_t nameLength) {
+  return bytesLeft == 0 ? std::string() : ReasonText(" (name length %u)", nameLength);
+}
+
 }  // namespace
 
-bool ReadPacketHeader(std::span<const uint8_t> packet, PacketHeader* header) {
-  if (packet.size() < kHeaderSize) return false;
+bool HasPacketMagic(std::span<const uint8_t> packet) {
+  if (packet.size() < 4) return false;
+  const uint32_t magic = platform::ByteReader(packet.data(), 4).U32();
+  return magic == kPacketMagic || magic == kPacketMagicAlternate;
+}
+
+bool ReadPacketHeader(std::span<const uint8_t> packet, PacketHeader* header, PacketFault* why) {
+  if (packet.size() < kHeaderSize) {
+    PACKET_REFUSE(why, DBERR_DATAPACKETMISMATCH, "%llu bytes are too few for the %u-byte header",
+                  Ull(packet.size()), kHeaderSize);
+    return false;
+  }
   platform::ByteReader r(packet.data(), packet.size());
   PacketHeader h;
   h.magic = r.U32();
@@ -78,11 +102,24 @@ bool ReadPacketHeader(std::span<const uint8_t> packet, PacketHeader* header) {
   h.flags = r.U32();
   h.rowDataOffset = r.U16();
   if (h.magic == kPacketMagic) {
-    if (h.versionMajor > kMaxPacketVersion || h.versionMinor > kMaxPacketVersion) return false;
+    if (h.versionMajor > kMaxPacketVersion || h.versionMinor > kMaxPacketVersion) {
+      PACKET_REFUSE(why, DBERR_DATAPACKETMISMATCH, "version %u.%u at offset %u is above %u.%u",
+                    h.versionMajor, h.versionMinor, kHdrVersionMajor, kMaxPacketVersion,
+                    kMaxPacketVersion);
+      return false;
+    }
   } else if (h.magic != kPacketMagicAlternate) {
+    PACKET_REFUSE(why, DBERR_DATAPACKETMISMATCH,
+                  "magic number 0x%08X at offset 0 is neither 0x%08X nor 0x%08X", h.magic,
+                  kPacketMagic, kPacketMagicAlternate);
     return false;
   }
-  if (h.headerSize < kHeaderSize || h.headerSize > packet.size()) return false;
+  if (h.headerSize < kHeaderSize || h.headerSize > packet.size()) {
+    PACKET_REFUSE(why, DBERR_DATAPACKETMISMATCH,
+                  "header size %u at offset %u is outside %u..%llu (the packet's length)",
+                  h.headerSize, kHdrHeaderSize, kHeaderSize, Ull(packet.size()));
+    return false;
+  }
   *header = h;
   return true;
 }
@@ -92,16 +129,22 @@ void DSEXTRACT::Attach(std::span<const uint8_t> packet) {
   in_ = platform::ByteReader(packet.data(), packet.size());
 }
 
-DBResult DSEXTRACT::Fail(DBResult status) {
-  failure_ = status;
-  Attach({});
-  return status;
+std::string DSEXTRACT::RowPlace() const {
+  const uint32_t row = header_.rowCount - rowsLeft_ + 1;
+  if (current_ == 0) return ReasonText("row %u", row);
+  uint32_t depth = 0;
+  for (uint32_t level = current_; level != 0; level = levels_[level].parent) ++depth;
+  return ReasonText("row %u, nested level %u", row, depth);
 }
 
 DBResult DSEXTRACT::OpenPacket(std::span<const uint8_t> packet) {
   *this = DSEXTRACT();
-  if (!ReadPacketHeader(packet, &header_)) return Fail(DBERR_DATAPACKETMISMATCH);
-  if (!(header_.flags & kPacketHasMetadata)) return Fail(DBERR_NOMETADATA);
+  if (!ReadPacketHeader(packet, &header_, &fault_)) return fault_.status;
+  if (!(header_.flags & kPacketHasMetadata)) {
+    return PACKET_REFUSE(&fault_, DBERR_NOMETADATA,
+                         "packet flags 0x%08X at offset %u lack the metadata flag (0x%X)",
+                         header_.flags, kHdrFlags, kPacketHasMetadata);
+  }
   Attach(packet);
   in_.Seek(header_.headerSize);
   // The header's count is at most 65535; the bytes left bound it further.
@@ -114,18 +157,30 @@ DBResult DSEXTRACT::OpenPacket(std::span<const uint8_t> packet) {
 }
 
 DBResult DSEXTRACT::ContinuePacket(std::span<const uint8_t> packet) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   if (!MetadataComplete()) return DBERR_NA;
   PacketHeader header;
-  if (!ReadPacketHeader(packet, &header) || header.columnCount != header_.columnCount) {
-    return Fail(DBERR_DATAPACKETMISMATCH);
+  if (!ReadPacketHeader(packet, &header, &fault_)) return fault_.status;
+  if (header.columnCount != header_.columnCount) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "follow-up packet: column count %u at offset %u differs from the first "
+                         "packet's %u",
+                         header.columnCount, kHdrColumnCount, header_.columnCount);
   }
   size_t start = header.headerSize;
   if (header.flags & kPacketRowDataOffsetValid) {
     start = header.rowDataOffset;
-    if (start < kHeaderSize || start > packet.size()) return Fail(DBERR_DATAPACKETMISMATCH);
+    if (start < kHeaderSize || start > packet.size()) {
+      return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                           "follow-up packet: row data offset %llu at offset %u is outside "
+                           "%u..%llu (the packet's length)",
+                           Ull(start), kHdrRowDataOffset, kHeaderSize, Ull(packet.size()));
+    }
   } else if ((header.flags & kPacketHasMetadata) && header.rowCount != 0) {
-    return Fail(DBERR_DATAPACKETMISMATCH);  // the rows' start is unknown
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "follow-up packet with metadata and %u rows has no valid row data "
+                         "offset (packet flags 0x%08X): its rows' start is unknown",
+                         header.rowCount, header.flags);
   }
   header_ = header;
   Attach(packet);
@@ -135,7 +190,7 @@ DBResult DSEXTRACT::ContinuePacket(std::span<const uint8_t> packet) {
 }
 
 DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   if (column == nullptr) return DBERR_INVALIDPARAM;
   if (phase_ == Phase::kClosed) return DBERR_NA;
   if (phase_ != Phase::kMetadata) return DBERR_EOF;
@@ -146,26 +201,48 @@ DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
     return DBERR_EOF;
   }
 
+  const size_t at = in_.pos();
+  const uint32_t number = static_cast<uint32_t>(columns_.size() + 1);
   const uint8_t nameLength = in_.U8();
-  if (in_.ok() && nameLength == 0) return Fail(DBERR_NOFIELDNAME);
+  if (in_.ok() && nameLength == 0) {
+    return PACKET_REFUSE(&fault_, DBERR_NOFIELDNAME, "column %u at offset %llu: name length 0",
+                         number, Ull(at));
+  }
   const uint8_t* name = in_.Take(nameLength);
   const uint32_t fieldType = in_.U32();
   const uint16_t attributes = in_.U16();
   const uint16_t paramCount = in_.U16();
-  if (!in_.ok()) return Fail(DBERR_DATAPACKETMISMATCH);
+  if (!in_.ok()) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "column %u at offset %llu%s: its descriptor runs past the end of the "
+                         "packet (%llu bytes left)",
+                         number, Ull(at), NameLengthNote(in_.size() - at, nameLength).c_str(),
+                         Ull(in_.size() - at));
+  }
+  const size_t kept = std::min<size_t>(nameLength, kMaxFieldNameLength);
 
   Level& level = levels_[levelIndex];
   level.remaining -= 1;
   uint32_t nestedLevel = kNoLevel;
   if (FieldPacketType(fieldType) == kPacketNested) {
     const uint32_t nestedColumns = FieldWidth(fieldType);
-    if (nestedColumns > level.remaining) return Fail(DBERR_DATAPACKETMISMATCH);
-    if (levels_.size() >= kMaxPacketLevels) return Fail(DBERR_NA);
+    if (nestedColumns > level.remaining) {
+      return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                           "column %u (%.*s) at offset %llu: a nested table of %u columns where "
+                           "%u of the header's column count are left",
+                           number, int(kept), name, Ull(at), nestedColumns, level.remaining);
+    }
+    if (levels_.size() >= kMaxPacketLevels) {
+      return PACKET_REFUSE(&fault_, DBERR_NA,
+                           "column %u (%.*s) at offset %llu: nested tables deeper than %u levels",
+                           number, int(kept), name, Ull(at), kMaxPacketLevels);
+    }
     level.remaining -= nestedColumns;
     nestedLevel = static_cast<uint32_t>(levels_.size());
   }
   level.columns.push_back(static_cast<uint32_t>(columns_.size()));
   columns_.push_back(Column{fieldType, nestedLevel, nullptr});
+  columnNames_.emplace_back(reinterpret_cast<const char*>(name), kept);
   if (nestedLevel != kNoLevel) {
     Level nested;
     nested.parent = levelIndex;
@@ -174,7 +251,6 @@ DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
     current_ = nestedLevel;
   }
 
-  const size_t kept = std::min<size_t>(nameLength, kMaxFieldNameLength);
   std::memset(column->name, 0, sizeof column->name);
   std::memcpy(column->name, name, kept);
   column->fieldType = fieldType;
@@ -185,7 +261,7 @@ DBResult DSEXTRACT::NextColumn(DSColumnDesc* column) {
 }
 
 DBResult DSEXTRACT::NextParameter(char* name, uint32_t* fieldType, uint32_t* length, void* value) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   if (phase_ == Phase::kClosed) return DBERR_NA;
   if (phase_ != Phase::kMetadata) return DBERR_EOF;
   if (fieldListOpen_) {
@@ -201,7 +277,12 @@ DBResult DSEXTRACT::NextParameter(char* name, uint32_t* fieldType, uint32_t* len
   if (level.remaining != 0) return DBERR_EOF;  // columns come first
   if (!level.tableListOpen) {
     level.tableLeft = in_.U16();
-    if (!in_.ok()) return Fail(DBERR_DATAPACKETMISMATCH);
+    if (!in_.ok()) {
+      return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                           "the table parameter count at offset %llu runs past the end of the "
+                           "packet (%llu bytes)",
+                           Ull(in_.pos()), Ull(in_.size()));
+    }
     level.tableListOpen = true;
   }
   if (level.tableLeft == 0) {
@@ -220,14 +301,29 @@ DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* len
   const uint8_t nameLength = in_.U8();
   const uint8_t* nameBytes = in_.Take(nameLength);
   const uint32_t word = in_.U32();
-  if (!in_.ok()) return Fail(DBERR_DATAPACKETMISMATCH);
+  if (!in_.ok()) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "parameter at offset %llu%s: its name and type word run past the end of "
+                         "the packet (%llu bytes left)",
+                         Ull(OffsetOf(start)), NameLengthNote(End() - start, nameLength).c_str(),
+                         Ull(End() - start));
+  }
   std::unique_ptr<FLDConv> converter;
   DBResult status = MakeConverter(word, &converter);
-  if (status != DBERR_NONE) return Fail(status);  // the value's size is unknown: no way on
+  if (status != DBERR_NONE) {  // the value's size is unknown: no way on
+    return PACKET_REFUSE(&fault_, status,
+                         "parameter %s at offset %llu: type word 0x%08X has no value layout",
+                         NameText(nameBytes, nameLength).c_str(), Ull(OffsetOf(start)), word);
+  }
   PacketValue found;
   const uint8_t* valueStart = Pos();
   const uint8_t* next = converter->Read(valueStart, End(), &found);
-  if (next == nullptr) return Fail(DBERR_DATAPACKETMISMATCH);
+  if (next == nullptr) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "parameter %s, value at offset %llu: %s (%llu bytes left)",
+                         NameText(nameBytes, nameLength).c_str(), Ull(OffsetOf(valueStart)),
+                         converter->Overrun(valueStart, End()).c_str(), Ull(End() - valueStart));
+  }
   // A varying value goes out with its length prefix, as AppendParameter takes it.
   const bool varying = converter->PrefixSize() != 0;
   const uint32_t needed = varying ? static_cast<uint32_t>(next - valueStart) : found.length;
@@ -257,8 +353,13 @@ DBResult DSEXTRACT::ReadParameter(char* name, uint32_t* fieldType, uint32_t* len
 }
 
 DBResult DSEXTRACT::FinishMetadata() {
-  for (Column& column : columns_) {
-    if (MakeConverter(column.fieldType, &column.converter) != DBERR_NONE) return Fail(8451);
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    Column& column = columns_[i];
+    if (MakeConverter(column.fieldType, &column.converter) != DBERR_NONE) {
+      return PACKET_REFUSE(&fault_, DBERR_ROWSNOTREADY,
+                           "column %llu (%s): type word 0x%08X has no value layout", Ull(i + 1),
+                           columnNames_[i].c_str(), column.fieldType);
+    }
   }
   StartRows(rowsLeft_);
   return DBERR_EOF;
@@ -283,7 +384,7 @@ DBResult DSEXTRACT::PeekItem(Item* item) {
   *item = Item{};
   if (level.nextItem == 0) {
     const size_t statusBytes = StatusBytes(level.columns.size());
-    if (in_.remaining() < 1 + statusBytes) return Fail(DBERR_DATAPACKETMISMATCH);
+    if (in_.remaining() < 1 + statusBytes) return RefuseRowStart(statusBytes);
     item->value = PacketValue{Pos(), 1, 0};
     item->next = Pos() + 1 + statusBytes;
     return DBERR_NONE;
@@ -297,8 +398,24 @@ DBResult DSEXTRACT::PeekItem(Item* item) {
     return DBERR_NONE;
   }
   item->next = item->column->converter->Read(Pos(), End(), &item->value);
-  if (item->next == nullptr) return Fail(DBERR_DATAPACKETMISMATCH);
+  if (item->next == nullptr) return RefuseValue();
   return DBERR_NONE;
+}
+
+DBResult DSEXTRACT::RefuseRowStart(size_t statusBytes) {
+  return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                       "%s at offset %llu: the row state and %llu status bytes run past the end "
+                       "of the packet (%llu bytes left)",
+                       RowPlace().c_str(), Ull(in_.pos()), Ull(statusBytes), Ull(in_.remaining()));
+}
+
+DBResult DSEXTRACT::RefuseValue() {
+  const Level& level = levels_[current_];
+  const uint32_t index = level.columns[level.nextItem - 1];
+  return PACKET_REFUSE(
+      &fault_, DBERR_DATAPACKETMISMATCH, "%s, column %u (%s) at offset %llu: %s (%llu bytes left)",
+      RowPlace().c_str(), index + 1, columnNames_[index].c_str(), Ull(in_.pos()),
+      columns_[index].converter->Overrun(Pos(), End()).c_str(), Ull(in_.remaining()));
 }
 
 void DSEXTRACT::ConsumeItem(const Item& item) {
@@ -347,7 +464,7 @@ void DSEXTRACT::CompleteRows() {
 }
 
 DBResult DSEXTRACT::ReadNextItem(uint32_t* length, void* value, uint32_t* status) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   if (length == nullptr) return DBERR_INVALIDPARAM;
   if (phase_ == Phase::kExhausted) return DBERR_EOF;
   if (phase_ != Phase::kRows) return DBERR_NA;
@@ -375,7 +492,7 @@ DBResult DSEXTRACT::ReadNextItem(uint32_t* length, void* value, uint32_t* status
 }
 
 DBResult DSEXTRACT::ReadNextItemInPlace(const uint8_t** data, uint32_t* length, uint32_t* status) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   if (data == nullptr || length == nullptr || status == nullptr) return DBERR_INVALIDPARAM;
   if (phase_ == Phase::kExhausted) return DBERR_EOF;
   if (phase_ != Phase::kRows) return DBERR_NA;

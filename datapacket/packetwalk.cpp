@@ -17,6 +17,8 @@ class Walker {
  public:
   Walker(PacketVisitor* visitor, WalkValues values) : visitor_(visitor), values_(values) {}
 
+  const PacketFault& Fault() const { return reader_.Fault(); }
+
   DBResult Run(std::span<const uint8_t> packet) {
     DBResult status = reader_.OpenPacket(packet);
     if (status != DBERR_NONE) return status;
@@ -86,9 +88,13 @@ class Walker {
 
 }  // namespace
 
-DBResult WalkPacket(std::span<const uint8_t> packet, PacketVisitor* visitor, WalkValues values) {
+DBResult WalkPacket(std::span<const uint8_t> packet, PacketVisitor* visitor, WalkValues values,
+                    PacketFault* fault) {
   PacketVisitor none;
-  return Walker(visitor != nullptr ? visitor : &none, values).Run(packet);
+  Walker walker(visitor != nullptr ? visitor : &none, values);
+  const DBResult status = walker.Run(packet);
+  if (status != DBERR_NONE) PassOnFault(walker.Fault(), fault);
+  return status;
 }
 
 }  // namespace dspacket

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "datapacket/packetfault.h"
 #include "datapacket/packetformat.h"
 #include "tableengine/dsstatus.h"
 
@@ -29,8 +30,10 @@ class PacketVisitor {
 // How row values reach the visitor: in place, or copied out through ReadNextItem.
 enum class WalkValues { kInPlace, kCopied };
 
-// Reads `packet` to its last row. 0 when the whole packet was read; else the reader's status.
+// Reads `packet` to its last row. 0 when the whole packet was read; else the reader's status,
+// with the reader's reason in `fault` if given.
 dsengine::DBResult WalkPacket(std::span<const uint8_t> packet, PacketVisitor* visitor,
-                              WalkValues values = WalkValues::kInPlace);
+                              WalkValues values = WalkValues::kInPlace,
+                              PacketFault* fault = nullptr);
 
 }  // namespace dspacket

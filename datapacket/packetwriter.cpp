@@ -268,14 +268,15 @@ void DSDATAPACKET::SetRowDataOffset(size_t offset) {
 
 DBResult DSDATAPACKET::PrepareRows() {
   if (!rowsOnly_) {
-    if (current_ != 0 || !MetadataComplete()) return 8451;
+    if (current_ != 0 || !MetadataComplete()) return DBERR_ROWSNOTREADY;
     if (Ensure(2) != DBERR_NONE) return DBERR_NOMEMORY;
     FixTableCount(levels_[0]);
     provisional_ = kNone;
     provisionalKind_ = Provisional::kNone;
   }
   for (Column& column : columns_) {
-    if (MakeConverter(column.desc.fieldType, &column.converter) != DBERR_NONE) return 8451;
+    if (MakeConverter(column.desc.fieldType, &column.converter) != DBERR_NONE)
+      return DBERR_ROWSNOTREADY;
   }
   for (Level& level : levels_) {
     level.nextItem = 0;

@@ -62,52 +62,53 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
   DSDATAPACKET() = default;
 
   // Resets the writer and starts a packet with metadata: header with `columnCount` (columns
-  // of all levels), row count 0, packet flags 1; opens level 0. 16389 for a format level
-  // above 3, 10756 for more than 65535 columns, 9473 without memory.
+  // of all levels), row count 0, packet flags 1; opens level 0. DBERR_DATAPACKETMISMATCH for a
+  // format level above 3, DBERR_NA for more than 65535 columns, DBERR_NOMEMORY without memory.
   DBResult BeginPacket(uint32_t formatLevel, uint32_t columnCount) override;
   // Starts a rows-only packet (packet flags 0): `columnCount` descriptions, in packet order,
   // lay out the rows but are not written. With columns == nullptr keeps the registered ones.
-  // 10756 when the descriptions do not form complete levels.
+  // DBERR_NA when the descriptions do not form complete levels.
   DBResult BeginPacketWithColumns(uint32_t formatLevel, uint32_t columnCount,
                                   const DSColumnDesc* columns) override;
   // Appends a column descriptor to the current level (stepping back out of full nested
-  // levels first). 10756 for "RowState", too many columns, a packet type code above 18, a
-  // 64th level, or after table parameters or rows; 10038 for an empty name.
+  // levels first). DBERR_NA for "RowState", too many columns, a packet type code above 18, a
+  // 64th level, or after table parameters or rows; DBERR_NOFIELDNAME for an empty name.
   DBResult AppendColumn(const DSColumnDesc& column) override;
   // tableLevel false: a field parameter of the last column; true: a table parameter of the
   // current level (REQUIRES its columns to be complete). tableLevel true with no name, type
   // and value closes the current level's table parameters and returns to the parent level.
-  // A varying value starts with its own length prefix of the prefix width. 10756 once rows
-  // began or out of order, 10000 for a field type word without a converter, 9986 for a value
-  // that does not match its type word.
+  // A varying value starts with its own length prefix of the prefix width. DBERR_NA once rows
+  // began or out of order, DBERR_INVALIDFLDTYPE for a field type word without a converter,
+  // DBERR_INVALIDPARAM for a value that does not match its type word.
   DBResult AppendParameter(bool tableLevel, const char* name, uint32_t fieldType, uint32_t length,
                            const void* value) override;
   // Next item of the current row: the row state (status 0, length 1) first, then one call per
   // column in column order. Status 1 or no value: null; 2: unchanged. A fixed-size value
-  // takes its converter's size: `length` must cover it (9986 otherwise), more is ignored. A
-  // nested-table value n (1 to 0x7FFFFFFF) is followed by n rows of the nested level; 0xFFFFFFFF by
-  // rows up to CloseNestedRows. 8451 when converters fail or the first row is not at level 0; 9986
-  // for a null row state or a value its converter cannot encode.
+  // takes its converter's size: `length` must cover it (DBERR_INVALIDPARAM otherwise), more is
+  // ignored. A nested-table value n (1 to 0x7FFFFFFF) is followed by n rows of the nested level;
+  // 0xFFFFFFFF by rows up to CloseNestedRows. DBERR_ROWSNOTREADY when converters fail or the first
+  // row is not at level 0; DBERR_INVALIDPARAM for a null row state or a value its converter cannot
+  // encode.
   DBResult AppendValue(uint32_t status, uint32_t length, const void* value) override;
   // Ends nested rows begun with the count 0xFFFFFFFF: patches the count, returns to the
-  // parent row. 10756 without such rows or inside a row.
+  // parent row. DBERR_NA without such rows or inside a row.
   DBResult CloseNestedRows() override;
   // Hands over the packet, sized to the bytes written; the writer is finished afterwards.
-  // 10756 in the middle of a row or with incomplete metadata: no partial packet goes out.
+  // DBERR_NA in the middle of a row or with incomplete metadata: no partial packet goes out.
   DBResult FinishPacket(ByteArray* packet) override;
-  // A follow-up rows-only packet with the same columns. 10756 when no column was appended.
+  // A follow-up rows-only packet with the same columns. DBERR_NA when no column was appended.
   DBResult RestartPacket() override;
   DBResult PacketSize(size_t* size) override;
   DBResult ColumnCount(uint32_t* count) override;
-  // 9986 when `columns` is shorter than ColumnCount().
+  // DBERR_INVALIDPARAM when `columns` is shorter than ColumnCount().
   DBResult CopyColumns(std::span<DSColumnDesc> columns) override;
   DBResult StatusText(DBResult status, std::string* text) override;
-  // 0 binary; other modes are XML, which this writer refuses at BeginPacket (12289).
+  // 0 binary; other modes are XML, which this writer refuses at BeginPacket (DBERR_NOTSUPPORTED).
   DBResult SetTextMode(uint32_t mode) override;
   uint32_t TextMode() const override { return textMode_; }
 
   // Makes room for `bytes` more bytes at once, for callers that know the packet's size
-  // (saves the growth steps of a large export). 9473 without memory.
+  // (saves the growth steps of a large export). DBERR_NOMEMORY without memory.
   DBResult Reserve(size_t bytes);
   // Streams the packets begun from now on into `sink` instead of keeping them whole: whenever
   // `chunk` bytes or more of complete outermost rows are buffered they are sent, so a packet of
@@ -115,7 +116,7 @@ class DSDATAPACKET final : public TDATAPACKET_WRITE {
   // more are not copied but sent with AppendLasting: the caller keeps them unchanged until the
   // sink's Finish. FinishPacket sends the rest and then the final header (a Patch at offset 0)
   // and hands over an empty array; the caller then calls the sink's Finish. When the sink
-  // refuses bytes, the writer stops with 10756 (the sink knows why). nullptr: whole packets.
+  // refuses bytes, the writer stops with DBERR_NA (the sink knows why). nullptr: whole packets.
   void StreamTo(PacketSink* sink, size_t chunk);
   static constexpr uint32_t kLastingMin = 256;
 

@@ -226,7 +226,7 @@ TEST(PacketWriter, FirstRowInsideANestedLevelFails) {
   ASSERT_EQ(w.AppendColumn(Col("N", 0x050E0001)), 0);
   ASSERT_EQ(w.AppendColumn(Col("X", kInt32)), 0);
   const uint8_t state = 0;
-  EXPECT_EQ(w.AppendValue(0, 1, &state), 8451);  // the nested level was never closed
+  EXPECT_EQ(w.AppendValue(0, 1, &state), DBERR_ROWSNOTREADY);  // the nested level was never closed
 }
 
 TEST(PacketWriter, SixtyFourthLevelIsRefused) {
@@ -371,7 +371,7 @@ TEST(PacketWriter, StatusTextsOfWriterAndReader) {
   EXPECT_EQ(text, "Mismatch in datapacket.");
   ASSERT_EQ(r.StatusText(DBERR_NA, &text), 0);
   EXPECT_EQ(text, "Operation not applicable.");
-  ASSERT_EQ(r.StatusText(8451, &text), 0);
+  ASSERT_EQ(r.StatusText(DBERR_ROWSNOTREADY, &text), 0);
   EXPECT_EQ(text, "");  // converters that could not be built have no text
   EXPECT_EQ(w.StatusText(DBERR_NA, nullptr), DBERR_INVALIDPARAM);
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "datapacket/packetfault.h"
 #include "tableengine/dsstatus.h"
 
 namespace dspacket {
@@ -37,10 +38,13 @@ struct XmlElement {
 
 class XmlDocument {
  public:
-  // Parses `text` (starting at its first "<"). 16389 when it is not well-formed as far as this
-  // parser goes: a tag or attribute that does not end, an end tag that does not match its
-  // element, an element left open, a nesting or attribute count beyond the limits.
-  dsengine::DBResult Parse(std::string_view text);
+  // Parses `text` (starting at its first "<"), which lies at offset `origin` of the packet.
+  // DBERR_DATAPACKETMISMATCH when it is not well-formed as far as this parser goes: a tag or
+  // attribute that does not end, an end tag that does not match its element, an element left open,
+  // a nesting or attribute count beyond the limits; the reason goes to `fault`.
+  dsengine::DBResult Parse(std::string_view text, size_t origin, PacketFault* fault);
+  // The offset in the packet of `p`, a position in the parsed text (for reasons).
+  Ull OffsetOf(const char* p) const { return origin_ + static_cast<size_t>(p - text_.data()); }
 
   const XmlElement& element(uint32_t i) const { return elements_[i]; }
   const std::vector<uint32_t>& roots() const { return roots_; }
@@ -50,6 +54,9 @@ class XmlDocument {
   const XmlAttribute& attribute(uint32_t i) const { return attributes_[i]; }
 
  private:
+  std::string_view text_;
+  size_t origin_ = 0;             // offset of text_ in the packet
+  PacketFault* fault_ = nullptr;  // where Parse records a refusal
   std::vector<XmlElement> elements_;
   std::vector<XmlAttribute> attributes_;
   std::vector<uint32_t> roots_;

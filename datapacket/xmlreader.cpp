@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/asciitext.h"
 #include "platform/codepage.h"
 #include "platform/status.h"
 
@@ -35,7 +36,7 @@ bool DeclaresUtf8(std::string_view text) {
   if (at >= decl.size() || (decl[at] != '"' && decl[at] != '\'')) return false;
   const size_t close = decl.find(decl[at], at + 1);
   if (close == std::string_view::npos) return false;
-  return EqualsNoCase(decl.substr(at + 1, close - at - 1), "UTF-8");
+  return platform::EqualsAsciiNoCase(decl.substr(at + 1, close - at - 1), "UTF-8");
 }
 
 long ParseLong(std::string_view raw, const XmlTextDecoder& decoder) {
@@ -68,9 +69,16 @@ bool XmlMissingMeansUnchanged(uint32_t fieldType, uint8_t rowState, bool deltaTa
 }
 
 DBResult DSXMLEXTRACT::Fail(DBResult status) {
-  failure_ = status;
+  // Every refusing check records its reason; this keeps the failure sticky should one not.
+  PACKET_REFUSE(&fault_, status, "refused with status %u", status);
   phase_ = Phase::kClosed;
   return status;
+}
+
+std::string DSXMLEXTRACT::Where(uint32_t element) const {
+  const XmlElement& e = doc_.element(element);
+  return ReasonText("<%.*s> at offset %llu", static_cast<int>(e.name.size()), e.name.data(),
+                    doc_.OffsetOf(e.name.data() - 1));
 }
 
 DBResult DSXMLEXTRACT::OpenPacket(std::span<const uint8_t> packet) {
@@ -79,7 +87,7 @@ DBResult DSXMLEXTRACT::OpenPacket(std::span<const uint8_t> packet) {
     const DBResult status = Open(packet);
     return status == DBERR_NONE ? status : Fail(status);
   } catch (const std::bad_alloc&) {
-    return Fail(DBERR_NOMEMORY);
+    return Fail(PACKET_REFUSE(&fault_, DBERR_NOMEMORY, "out of memory reading the document"));
   }
 }
 
@@ -95,28 +103,51 @@ DBResult DSXMLEXTRACT::Open(std::span<const uint8_t> packet) {
   }
   size_t start = 0;
   while (start < bytes.size() && bytes[start] >= 1 && bytes[start] <= 32) ++start;
-  if (start >= bytes.size() || bytes[start] != '<') return DBERR_DATAPACKETMISMATCH;
+  const size_t origin = packet.size() - bytes.size() + start;  // after a byte order mark
+  if (start >= bytes.size()) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "neither binary nor XML: %llu bytes without a tag", Ull(packet.size()));
+  }
+  if (bytes[start] != '<') {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "neither binary nor XML: '%c' (0x%02X) at offset %llu where a '<' "
+                         "should start the document",
+                         bytes[start], static_cast<uint8_t>(bytes[start]), Ull(origin));
+  }
   text_.assign(bytes.substr(start));
   if (!utf8_ && DeclaresUtf8(text_)) {
     std::u16string wide;
     utf8_ = platform::Utf8ToWide(text_, wide);
   }
-  DBResult status = doc_.Parse(text_);
+  DBResult status = doc_.Parse(text_, origin, &fault_);
   if (status != DBERR_NONE) return status;
 
   // DATAPACKET (optional), then METADATA (with FIELDS first) or ROWDATA.
   const std::vector<uint32_t>* container = &doc_.roots();
-  if (container->empty()) return DBERR_DATAPACKETMISMATCH;
-  if (doc_.element(container->front()).name == "DATAPACKET") {
-    container = &doc_.element(container->front()).children;
+  if (container->empty()) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH, "the document holds no element");
   }
-  if (container->empty()) return DBERR_DATAPACKETMISMATCH;
+  if (doc_.element(container->front()).name == "DATAPACKET") {
+    const uint32_t datapacket = container->front();
+    container = &doc_.element(datapacket).children;
+    if (container->empty()) {
+      return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH, "%s holds no element",
+                           Where(datapacket).c_str());
+    }
+  }
   const uint32_t first = container->front();
-  if (doc_.element(first).name == "ROWDATA") return DBERR_NOMETADATA;
-  if (doc_.element(first).name != "METADATA") return DBERR_DATAPACKETMISMATCH;
+  if (doc_.element(first).name == "ROWDATA") {
+    return PACKET_REFUSE(&fault_, DBERR_NOMETADATA, "%s comes before any <METADATA>",
+                         Where(first).c_str());
+  }
+  if (doc_.element(first).name != "METADATA") {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "%s where <METADATA> or <ROWDATA> should come", Where(first).c_str());
+  }
   const XmlElement& metadata = doc_.element(first);
   if (metadata.children.empty() || doc_.element(metadata.children[0]).name != "FIELDS") {
-    return DBERR_DATAPACKETMISMATCH;
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH, "%s does not start with <FIELDS>",
+                         Where(first).c_str());
   }
   const uint32_t* params = nullptr;
   for (size_t i = 1; i < metadata.children.size(); ++i) {
@@ -134,8 +165,10 @@ DBResult DSXMLEXTRACT::Open(std::span<const uint8_t> packet) {
   uint32_t level0;
   status = BuildLevel(metadata.children[0], params, kNoLevel, 0, &level0);
   if (status != DBERR_NONE) return status;
-  if (columns_.empty()) return DBERR_DATAPACKETMISMATCH;
-  if (columns_.size() > kMaxHeaderColumns) return DBERR_DATAPACKETMISMATCH;
+  if (columns_.empty()) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH, "%s holds no <FIELD>",
+                         Where(metadata.children[0]).c_str());
+  }
   for (Level& level : levels_) {
     for (uint32_t j = 0; j < level.columns.size(); ++j) {
       level.byKey.emplace(columns_[level.columns[j]].key, j);
@@ -143,7 +176,11 @@ DBResult DSXMLEXTRACT::Open(std::span<const uint8_t> packet) {
   }
   const uint64_t items = uint64_t{doc_.elementCount()} * (1 + columns_.size());
   if (items > kMaxXmlRowItemsPerByte * text_.size() + kXmlRowItemAllowance) {
-    return DBERR_DATAPACKETMISMATCH;
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "%llu elements of %llu columns could give more row items than a "
+                         "document of %llu bytes may (%llu per byte)",
+                         Ull(doc_.elementCount()), Ull(columns_.size()), Ull(text_.size()),
+                         Ull(kMaxXmlRowItemsPerByte));
   }
   phase_ = Phase::kMetadata;
   return DBERR_NONE;
@@ -151,7 +188,10 @@ DBResult DSXMLEXTRACT::Open(std::span<const uint8_t> packet) {
 
 DBResult DSXMLEXTRACT::BuildLevel(uint32_t fields, const uint32_t* params, uint32_t parent,
                                   uint32_t depth, uint32_t* levelIndex) {
-  if (levels_.size() >= kMaxPacketLevels) return DBERR_NA;
+  if (levels_.size() >= kMaxPacketLevels) {
+    return PACKET_REFUSE(&fault_, DBERR_NA, "%s: nested tables deeper than %u levels",
+                         Where(fields).c_str(), kMaxPacketLevels);
+  }
   const uint32_t index = static_cast<uint32_t>(levels_.size());
   levels_.emplace_back();
   levels_[index].parent = parent;
@@ -160,7 +200,11 @@ DBResult DSXMLEXTRACT::BuildLevel(uint32_t fields, const uint32_t* params, uint3
     if (doc_.element(child).name != "FIELD") continue;
     DBResult status = BuildColumn(child, index, depth);
     if (status != DBERR_NONE) return status;
-    if (columns_.size() > kMaxHeaderColumns) return DBERR_DATAPACKETMISMATCH;
+    if (columns_.size() > kMaxHeaderColumns) {
+      return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                           "%s: more than %u columns, which a packet cannot count",
+                           Where(child).c_str(), kMaxHeaderColumns);
+    }
   }
   if (params == nullptr) return DBERR_NONE;
   const XmlElement& p = doc_.element(*params);
@@ -187,12 +231,17 @@ DBResult DSXMLEXTRACT::BuildColumn(uint32_t field, uint32_t levelIndex, uint32_t
   const std::string_view* tagName = doc_.Attribute(field, "tagname");
   const std::string_view* fieldName = doc_.Attribute(field, "fieldname");
   const std::string_view* fieldType = doc_.Attribute(field, "fieldtype");
-  if (attrName == nullptr && tagName == nullptr) return DBERR_DATAPACKETMISMATCH;
+  if (attrName == nullptr && tagName == nullptr) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH, "%s has neither attrname nor tagname",
+                         Where(field).c_str());
+  }
   column.elementForm = attrName == nullptr;
   const std::string xmlName = decoder.Text8(attrName != nullptr ? *attrName : *tagName);
   column.key = Key(xmlName);
   const std::string name = fieldName != nullptr ? decoder.Text8(*fieldName) : xmlName;
-  if (name.empty()) return DBERR_NOFIELDNAME;
+  if (name.empty()) {
+    return PACKET_REFUSE(&fault_, DBERR_NOFIELDNAME, "%s has an empty name", Where(field).c_str());
+  }
   std::memcpy(column.desc.name, name.data(), std::min<size_t>(name.size(), kMaxFieldNameLength));
   static constexpr struct {
     const char* name;
@@ -200,7 +249,8 @@ DBResult DSXMLEXTRACT::BuildColumn(uint32_t field, uint32_t levelIndex, uint32_t
   } kFlags[] = {{"hidden", 1}, {"readonly", 2}, {"required", 4}, {"linkfield", 8}};
   for (const auto& flag : kFlags) {
     const std::string_view* v = doc_.Attribute(field, flag.name);
-    if (v != nullptr && EqualsNoCase(decoder.Text8(*v), "true")) column.desc.attributes |= flag.bit;
+    if (v != nullptr && platform::EqualsAsciiNoCase(decoder.Text8(*v), "true"))
+      column.desc.attributes |= flag.bit;
   }
   if (!column.elementForm) column.desc.attributes |= kFieldAttrXmlAttribute;
 
@@ -239,12 +289,25 @@ DBResult DSXMLEXTRACT::BuildColumn(uint32_t field, uint32_t levelIndex, uint32_t
       nestedCount += doc_.element(c).name == "FIELD";
     }
   }
-  if (nestedCount > kMaxHeaderColumns) return DBERR_DATAPACKETMISMATCH;
+  if (nestedCount > kMaxHeaderColumns) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "column %s, %s: a nested table of more than %u columns", name.c_str(),
+                         Where(field).c_str(), kMaxHeaderColumns);
+  }
   column.desc.fieldType = fieldType == nullptr
                               ? 0
                               : ColumnTypeOfXmlWord(decoder.Text8(*fieldType), widthValue,
                                                     subtype != nullptr, nestedCount);
-  if (column.desc.fieldType == 0) return DBERR_INVALIDFLDTYPE;
+  if (column.desc.fieldType == 0) {
+    if (fieldType == nullptr) {
+      return PACKET_REFUSE(&fault_, DBERR_INVALIDFLDTYPE, "column %s, %s: no fieldtype",
+                           name.c_str(), Where(field).c_str());
+    }
+    return PACKET_REFUSE(&fault_, DBERR_INVALIDFLDTYPE,
+                         "column %s, %s: fieldtype \"%s\" (WIDTH %ld) is no column type",
+                         name.c_str(), Where(field).c_str(), decoder.Text8(*fieldType).c_str(),
+                         widthValue);
+  }
   const bool memo = subtype != nullptr && decoder.Text8(*subtype) == "Text";
   column.kind = XmlKindOf(column.desc.fieldType, memo);
   if (widthValue >= 1 && widthValue <= 32) column.bcd.precision = static_cast<uint32_t>(widthValue);
@@ -258,7 +321,10 @@ DBResult DSXMLEXTRACT::BuildColumn(uint32_t field, uint32_t levelIndex, uint32_t
   levels_[levelIndex].columns.push_back(index);
   if (FieldPacketType(columns_[index].desc.fieldType) != kPacketNested) return DBERR_NONE;
   if (nestedFields == UINT32_MAX) {  // a nested table without columns
-    if (levels_.size() >= kMaxPacketLevels) return DBERR_NA;
+    if (levels_.size() >= kMaxPacketLevels) {
+      return PACKET_REFUSE(&fault_, DBERR_NA, "%s: nested tables deeper than %u levels",
+                           Where(field).c_str(), kMaxPacketLevels);
+    }
     columns_[index].nestedLevel = static_cast<uint32_t>(levels_.size());
     levels_.emplace_back();
     levels_.back().parent = levelIndex;
@@ -275,7 +341,12 @@ DBResult DSXMLEXTRACT::AddParam(std::string_view rawName, std::string_view rawVa
   const XmlTextDecoder decoder(utf8_);
   Param p;
   p.name = decoder.Text8(rawName);
-  if (p.name.size() >= kParamNameBufferSize) return DBERR_DATAPACKETMISMATCH;
+  if (p.name.size() >= kParamNameBufferSize) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH,
+                         "parameter name of %llu characters at offset %llu (at most %u)",
+                         Ull(p.name.size()), doc_.OffsetOf(rawName.data()),
+                         kParamNameBufferSize - 1);
+  }
   XmlKind kind;
   if (xmlType == nullptr) {  // an attribute: typed by its name
     const KnownXmlParam* known = FindKnownXmlParam(p.name);
@@ -310,22 +381,28 @@ DBResult DSXMLEXTRACT::AddParam(std::string_view rawName, std::string_view rawVa
 DBResult DSXMLEXTRACT::AddParamElement(uint32_t element, std::vector<Param>* out) {
   const std::string_view* name = doc_.Attribute(element, "Name");
   const std::string_view* value = doc_.Attribute(element, "Value");
-  if (name == nullptr || value == nullptr) return DBERR_DATAPACKETMISMATCH;
+  if (name == nullptr || value == nullptr) {
+    return PACKET_REFUSE(&fault_, DBERR_DATAPACKETMISMATCH, "%s without %s", Where(element).c_str(),
+                         name == nullptr ? "Name" : "Value");
+  }
   const std::string_view* type = doc_.Attribute(element, "Type");
   const std::string typeWord = type != nullptr ? XmlTextDecoder(utf8_).Text8(*type) : "string";
   uint32_t fieldType = ParamTypeOfXmlWord(typeWord);
-  if (fieldType == 0) return DBERR_INVALIDFLDTYPE;
+  if (fieldType == 0) {
+    return PACKET_REFUSE(&fault_, DBERR_INVALIDFLDTYPE, "%s: Type \"%s\" is no parameter type",
+                         Where(element).c_str(), typeWord.c_str());
+  }
   if (doc_.Attribute(element, "Roundtrip") != nullptr) fieldType |= kFieldRoundTrip;
   return AddParam(*name, *value, typeWord.c_str(), fieldType, out);
 }
 
 DBResult DSXMLEXTRACT::ContinuePacket(std::span<const uint8_t>) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   return DBERR_CANNOTAPPEND;
 }
 
 DBResult DSXMLEXTRACT::NextColumn(DSColumnDesc* column) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   if (column == nullptr) return DBERR_INVALIDPARAM;
   if (phase_ == Phase::kClosed) return DBERR_NA;
   if (phase_ != Phase::kMetadata) return DBERR_EOF;
@@ -363,7 +440,7 @@ DBResult DSXMLEXTRACT::Deliver(const Param& p, char* name, uint32_t* fieldType, 
 
 DBResult DSXMLEXTRACT::NextParameter(char* name, uint32_t* fieldType, uint32_t* length,
                                      void* value) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   if (phase_ == Phase::kClosed) return DBERR_NA;
   if (phase_ != Phase::kMetadata) return DBERR_EOF;
   if (fieldListOpen_) {
@@ -384,7 +461,7 @@ DBResult DSXMLEXTRACT::NextParameter(char* name, uint32_t* fieldType, uint32_t* 
     try {
       frames_.push_back(MakeFrame(0, RowsOf(rowData_)));
     } catch (const std::bad_alloc&) {
-      return Fail(DBERR_NOMEMORY);
+      return Fail(PACKET_REFUSE(&fault_, DBERR_NOMEMORY, "out of memory for the rows' list"));
     }
     phase_ = frames_.back().rows.empty() ? Phase::kExhausted : Phase::kRows;
     return DBERR_EOF;
@@ -505,7 +582,7 @@ void DSXMLEXTRACT::ConsumeItem() {
 
 DBResult DSXMLEXTRACT::NextItem(const uint8_t** data, uint32_t* length, uint32_t* status,
                                 bool copyOut, void* value) {
-  if (failure_ != DBERR_NONE) return failure_;
+  if (fault_.Refused()) return fault_.status;
   if (length == nullptr) return DBERR_INVALIDPARAM;
   if (phase_ == Phase::kExhausted) return DBERR_EOF;
   if (phase_ != Phase::kRows) return DBERR_NA;
@@ -513,7 +590,7 @@ DBResult DSXMLEXTRACT::NextItem(const uint8_t** data, uint32_t* length, uint32_t
     DBResult result = ComputeItem();
     if (result != DBERR_NONE) return Fail(result);
   } catch (const std::bad_alloc&) {
-    return Fail(DBERR_NOMEMORY);
+    return Fail(PACKET_REFUSE(&fault_, DBERR_NOMEMORY, "out of memory for a row value"));
   }
   const uint32_t size = static_cast<uint32_t>(item_.size());
   if (copyOut) {
@@ -535,7 +612,7 @@ DBResult DSXMLEXTRACT::NextItem(const uint8_t** data, uint32_t* length, uint32_t
   try {
     ConsumeItem();
   } catch (const std::bad_alloc&) {
-    return Fail(DBERR_NOMEMORY);
+    return Fail(PACKET_REFUSE(&fault_, DBERR_NOMEMORY, "out of memory for nested rows"));
   }
   return DBERR_NONE;
 }

@@ -1,7 +1,8 @@
 // The XML data packet reader: answers the reader interface (TDATAPACKET_READ) from an XML
 // document, as the binary reader does from bytes. OpenPacket checks and parses the whole
 // document (a copy of the bytes is kept); the calls then walk columns, parameters and rows
-// exactly as on a binary packet. One thread at a time. Never throws.
+// exactly as on a binary packet; a refused document leaves its reason in Fault(), placed by
+// offset (and line) in the packet. One thread at a time. Never throws.
 //
 // Item statuses differ from a binary packet in one way: a column whose attribute (or element)
 // is missing from a row is reported as unchanged (2). The table import turns that into null
@@ -40,11 +41,12 @@ class DSXMLEXTRACT final : public TDATAPACKET_READ {
 
   // Detects the encoding (UTF-8 byte order mark; else a declared encoding="UTF-8" when every
   // byte sequence is well-formed UTF-8; else the 8-bit code page), parses the document and its
-  // metadata. 16389: not XML, wrong first elements, FIELD without name, PARAM without Name or
-  // Value, unmatched tags, limits exceeded; 16387: a rows-only document; 10000: a FIELD
-  // without a usable fieldtype; 10038: an empty column name; 10756: more than 63 levels.
+  // metadata. DBERR_DATAPACKETMISMATCH: not XML, wrong first elements, FIELD without name, PARAM
+  // without Name or Value, unmatched tags, limits exceeded; DBERR_NOMETADATA: a rows-only document;
+  // DBERR_INVALIDFLDTYPE: a FIELD without a usable fieldtype; DBERR_NOFIELDNAME: an empty column
+  // name; DBERR_NA: more than 63 levels.
   DBResult OpenPacket(std::span<const uint8_t> packet) override;
-  // Follow-up packets are not taken from XML: 16388.
+  // Follow-up packets are not taken from XML: DBERR_CANNOTAPPEND.
   DBResult ContinuePacket(std::span<const uint8_t> packet) override;
   DBResult NextColumn(DSColumnDesc* column) override;
   DBResult NextParameter(char* name, uint32_t* fieldType, uint32_t* length, void* value) override;
@@ -53,6 +55,7 @@ class DSXMLEXTRACT final : public TDATAPACKET_READ {
   DBResult ReadNextItemInPlace(const uint8_t** data, uint32_t* length, uint32_t* status);
   DBResult StatusText(DBResult status, std::string* text) override;
   uint32_t TextMode() const override;
+  const PacketFault& Fault() const override { return fault_; }
 
   // Rows of level 0 in the document.
   uint32_t RowCount() const;
@@ -96,7 +99,10 @@ class DSXMLEXTRACT final : public TDATAPACKET_READ {
   enum class Phase { kClosed, kMetadata, kRows, kExhausted };
 
   DBResult Open(std::span<const uint8_t> packet);
+  // Marks the reader failed with `status`, whose reason a check has recorded; returns it.
   DBResult Fail(DBResult status);
+  // "<FIELD> at offset 120": an element and its place, for reasons.
+  std::string Where(uint32_t element) const;
   DBResult BuildLevel(uint32_t fields, const uint32_t* params, uint32_t parent, uint32_t depth,
                       uint32_t* levelIndex);
   DBResult BuildColumn(uint32_t field, uint32_t level, uint32_t depth);
@@ -117,7 +123,7 @@ class DSXMLEXTRACT final : public TDATAPACKET_READ {
   bool utf8_ = false;
   XmlDocument doc_;
   Phase phase_ = Phase::kClosed;
-  DBResult failure_ = dsengine::DBERR_NONE;
+  PacketFault fault_;  // sticky once set: the document is refused
   std::vector<Column> columns_;
   std::vector<Level> levels_;
   uint32_t current_ = 0;

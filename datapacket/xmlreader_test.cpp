@@ -164,49 +164,137 @@ TEST(XmlReader, ReferencesAreReadByTheLettersAfterTheAmpersand) {
   EXPECT_EQ(d.Text16("&#8224;x"), u"\u2020x");
 }
 
-TEST(XmlReader, FailureStatuses) {
+// Every refusal of a document, with its status and reason; "@" in a reason stands for the
+// offset of the case's marker text in the document.
+TEST(XmlReader, FailureStatusesAndReasons) {
   const std::string field = "<FIELD attrname=\"A\" fieldtype=\"i4\"/>";
+  const std::string head = "<DATAPACKET><METADATA><FIELDS>" + field + "</FIELDS>";
+  using dsengine::DBERR_DATAPACKETMISMATCH;
   struct Case {
     std::string doc;
     DBResult status;
+    std::string reason;
+    std::string marker;  // its offset replaces "@" in the reason
   } cases[] = {
-      {"", dsengine::DBERR_DATAPACKETMISMATCH},
-      {"  x<DATAPACKET/>", dsengine::DBERR_DATAPACKETMISMATCH},
-      {"\0<DATAPACKET/>", dsengine::DBERR_DATAPACKETMISMATCH},
-      {"<DATAPACKET><FOO/></DATAPACKET>", dsengine::DBERR_DATAPACKETMISMATCH},
-      {"<DATAPACKET><METADATA><PARAMS/></METADATA></DATAPACKET>",
-       dsengine::DBERR_DATAPACKETMISMATCH},
-      {"<DATAPACKET><ROWDATA/></DATAPACKET>", dsengine::DBERR_NOMETADATA},
+      {"", DBERR_DATAPACKETMISMATCH, "neither binary nor XML: 0 bytes without a tag", ""},
+      {"  x<DATAPACKET/>", DBERR_DATAPACKETMISMATCH,
+       "neither binary nor XML: 'x' (0x78) at offset 2 where a '<' should start the document", ""},
+      {std::string("\0<DATAPACKET/>", 14), DBERR_DATAPACKETMISMATCH,
+       "neither binary nor XML: '\\x00' (0x00) at offset 0 where a '<' should start the document",
+       ""},
+      {"<!-- nothing -->", DBERR_DATAPACKETMISMATCH, "the document holds no element", ""},
+      {"<DATAPACKET></DATAPACKET>", DBERR_DATAPACKETMISMATCH,
+       "<DATAPACKET> at offset 0 holds no element", ""},
+      {"<DATAPACKET><FOO/></DATAPACKET>", DBERR_DATAPACKETMISMATCH,
+       "<FOO> at offset @ where <METADATA> or <ROWDATA> should come", "<FOO"},
+      {"<DATAPACKET><METADATA><PARAMS/></METADATA></DATAPACKET>", DBERR_DATAPACKETMISMATCH,
+       "<METADATA> at offset @ does not start with <FIELDS>", "<METADATA"},
+      {"<DATAPACKET><ROWDATA/></DATAPACKET>", dsengine::DBERR_NOMETADATA,
+       "<ROWDATA> at offset @ comes before any <METADATA>", "<ROWDATA"},
+      {"<DATAPACKET><METADATA><FIELDS></FIELDS></METADATA></DATAPACKET>", DBERR_DATAPACKETMISMATCH,
+       "<FIELDS> at offset @ holds no <FIELD>", "<FIELDS"},
       {"<DATAPACKET><METADATA><FIELDS>" + field + "</FIELD></METADATA></DATAPACKET>",
-       dsengine::DBERR_DATAPACKETMISMATCH},
-      {"<DATAPACKET><METADATA><FIELDS>" + field + "</FIELDS></METADATA>",
-       dsengine::DBERR_DATAPACKETMISMATCH},
+       DBERR_DATAPACKETMISMATCH,
+       "end tag </FIELD> at offset @ does not close <FIELDS> at offset 22", "</FIELD>"},
+      {head + "</METADATA>", DBERR_DATAPACKETMISMATCH, "<DATAPACKET> at offset 0 is never closed",
+       ""},
+      {"<DATAPACKET></DATAPACKET></DATAPACKET>", DBERR_DATAPACKETMISMATCH,
+       "end tag </DATAPACKET> at offset 25 closes no element", ""},
+      {"<DATAPACKET></DATAPACKET", DBERR_DATAPACKETMISMATCH, "end tag at offset 12 has no '>'", ""},
+      {"<?xml version=\"1.0\"", DBERR_DATAPACKETMISMATCH,
+       "processing instruction at offset 0 has no end \"?>\"", ""},
+      {"<DATAPACKET><METADATA><FIELDS>" + field + "<!-- open", DBERR_DATAPACKETMISMATCH,
+       "comment at offset @ has no end \"-->\"", "<!--"},
+      {"<DATAPACKET>< METADATA/></DATAPACKET>", DBERR_DATAPACKETMISMATCH,
+       "tag at offset 12 has no name", ""},
+      {"<DATAPACKET/ >", DBERR_DATAPACKETMISMATCH,
+       "'/' at offset 11 in tag <DATAPACKET> is not followed by '>'", ""},
+      {"<DATAPACKET =\"1\"/>", DBERR_DATAPACKETMISMATCH,
+       "'=' at offset 12 in tag <DATAPACKET> where an attribute name should be", ""},
+      {"<DATAPACKET Version/>", DBERR_DATAPACKETMISMATCH,
+       "attribute Version of <DATAPACKET> at offset 12 has no '='", ""},
+      {"<DATAPACKET Version=2.0/>", DBERR_DATAPACKETMISMATCH,
+       "value of attribute Version of <DATAPACKET> at offset 12 is not quoted", ""},
+      {head + "</METADATA><ROWDATA><ROW A=\"1/></ROWDATA></DATAPACKET>", DBERR_DATAPACKETMISMATCH,
+       "value of attribute A of <ROW> at offset @ has no closing quote", "A=\"1"},
+      {"<DATAPACKET", DBERR_DATAPACKETMISMATCH,
+       "tag <DATAPACKET> at offset 0 runs to the end of the text", ""},
       {"<DATAPACKET><METADATA><FIELDS><FIELD fieldtype=\"i4\"/></FIELDS></METADATA></DATAPACKET>",
-       dsengine::DBERR_DATAPACKETMISMATCH},
+       DBERR_DATAPACKETMISMATCH, "<FIELD> at offset @ has neither attrname nor tagname", "<FIELD "},
       {"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"\" fieldtype=\"i4\"/></FIELDS>"
        "</METADATA></DATAPACKET>",
-       dsengine::DBERR_NOFIELDNAME},
+       dsengine::DBERR_NOFIELDNAME, "<FIELD> at offset @ has an empty name", "<FIELD "},
       {"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\"/></FIELDS></METADATA></DATAPACKET>",
-       dsengine::DBERR_INVALIDFLDTYPE},
+       dsengine::DBERR_INVALIDFLDTYPE, "column A, <FIELD> at offset @: no fieldtype", "<FIELD "},
       {"<DATAPACKET><METADATA><FIELDS><FIELD attrname=\"A\" fieldtype=\"i3\"/></FIELDS>"
        "</METADATA></DATAPACKET>",
-       dsengine::DBERR_INVALIDFLDTYPE},
-      {"<DATAPACKET><METADATA><FIELDS>" + field +
-           "</FIELDS><PARAMS><PARAM Name=\"X\"/></PARAMS>"
-           "</METADATA></DATAPACKET>",
-       dsengine::DBERR_DATAPACKETMISMATCH},
-      {"<DATAPACKET><METADATA><FIELDS>" + field +
-           "</FIELDS></METADATA><ROWDATA><ROW A=\"1/>"
-           "</ROWDATA></DATAPACKET>",
-       dsengine::DBERR_DATAPACKETMISMATCH},
-      {"<DATAPACKET><METADATA><FIELDS>" + field + "<!-- open", dsengine::DBERR_DATAPACKETMISMATCH},
+       dsengine::DBERR_INVALIDFLDTYPE,
+       "column A, <FIELD> at offset @: fieldtype \"i3\" (WIDTH -1) is no column type", "<FIELD "},
+      {head + "<PARAMS><PARAM Name=\"X\"/></PARAMS></METADATA></DATAPACKET>",
+       DBERR_DATAPACKETMISMATCH, "<PARAM> at offset @ without Value", "<PARAM "},
+      {head + "<PARAMS><PARAM Value=\"X\"/></PARAMS></METADATA></DATAPACKET>",
+       DBERR_DATAPACKETMISMATCH, "<PARAM> at offset @ without Name", "<PARAM "},
+      {head + "<PARAMS><PARAM Name=\"X\" Value=\"1\" Type=\"i3\"/></PARAMS></METADATA>"
+              "</DATAPACKET>",
+       dsengine::DBERR_INVALIDFLDTYPE, "<PARAM> at offset @: Type \"i3\" is no parameter type",
+       "<PARAM "},
+      {head + "<PARAMS " + std::string(256, 'P') + "=\"1\"/></METADATA></DATAPACKET>",
+       DBERR_DATAPACKETMISMATCH, "parameter name of 256 characters at offset @ (at most 255)",
+       "PPP"},
   };
   for (const Case& c : cases) {
+    std::string reason = c.reason;
+    if (const size_t at = reason.find('@'); at != std::string::npos)
+      reason.replace(at, 1, std::to_string(c.doc.find(c.marker)));
     DSXMLEXTRACT r;
     EXPECT_EQ(r.OpenPacket(Span(c.doc)), c.status) << c.doc;
+    EXPECT_EQ(r.Fault().status, c.status) << c.doc;
+    EXPECT_EQ(r.Fault().reason, reason) << c.doc;
     DSColumnDesc col;
     EXPECT_EQ(r.NextColumn(&col), c.status) << "sticky: " << c.doc;
+    EXPECT_EQ(r.Fault().reason, reason) << "sticky: " << c.doc;
   }
+}
+
+// A reason places its element by its offset in the packet: a byte order mark and blanks before
+// the first tag count.
+TEST(XmlReader, ReasonsCountTheBytesBeforeTheFirstTag) {
+  const std::string doc =
+      "\xEF\xBB\xBF\r\n<DATAPACKET>\r\n<METADATA>\r\n<FIELDS>\r\n<FIELD attrname=\"A\"/>\r\n"
+      "</FIELDS></METADATA></DATAPACKET>";
+  DSXMLEXTRACT r;
+  EXPECT_EQ(r.OpenPacket(Span(doc)), dsengine::DBERR_INVALIDFLDTYPE);
+  EXPECT_EQ(r.Fault().reason, "column A, <FIELD> at offset " + std::to_string(doc.find("<FIELD ")) +
+                                  ": no fieldtype");
+  const std::string cut = doc.substr(0, doc.find("attrname") + 11);  // inside "A"
+  EXPECT_EQ(r.OpenPacket(Span(cut)), dsengine::DBERR_DATAPACKETMISMATCH);
+  EXPECT_EQ(r.Fault().reason, "value of attribute attrname of <FIELD> at offset " +
+                                  std::to_string(doc.find("attrname")) + " has no closing quote");
+}
+
+// Limits on hostile input name the limit.
+TEST(XmlReader, LimitsOnHostileInputAreRefusedWithTheirLimit) {
+  std::string attributes = "<DATAPACKET";
+  for (size_t i = 0; i <= kMaxXmlAttributes; ++i) attributes += " a=\"\"";
+  attributes += "/>";
+  DSXMLEXTRACT r;
+  EXPECT_EQ(r.OpenPacket(Span(attributes)), dsengine::DBERR_DATAPACKETMISMATCH);
+  EXPECT_EQ(r.Fault().reason, "tag <DATAPACKET> at offset 0 has more than " +
+                                  std::to_string(kMaxXmlAttributes) + " attributes");
+
+  // Many columns and as many elements: row items beyond what the document's size allows.
+  std::string wide = "<DATAPACKET><METADATA><FIELDS>";
+  for (int i = 0; i < 3000; ++i)
+    wide += "<FIELD attrname=\"c" + std::to_string(i) + "\" fieldtype=\"i4\"/>";
+  wide += "</FIELDS></METADATA><ROWDATA>";
+  for (int i = 0; i < 3000; ++i) wide += "<ROW/>";
+  wide += "</ROWDATA></DATAPACKET>";
+  EXPECT_EQ(r.OpenPacket(Span(wide)), dsengine::DBERR_DATAPACKETMISMATCH);
+  const std::string elements = std::to_string(4 + 3000 + 3000);
+  EXPECT_EQ(r.Fault().reason, elements +
+                                  " elements of 3000 columns could give more row items "
+                                  "than a document of " +
+                                  std::to_string(wide.size()) + " bytes may (64 per byte)");
 }
 
 TEST(XmlReader, DeepNestingIsRefusedNotRecursed) {
@@ -214,12 +302,19 @@ TEST(XmlReader, DeepNestingIsRefusedNotRecursed) {
   for (int i = 0; i < 100000; ++i) doc += "<a>";
   DSXMLEXTRACT r;
   EXPECT_EQ(r.OpenPacket(Span(doc)), dsengine::DBERR_DATAPACKETMISMATCH);
+  EXPECT_EQ(r.Fault().reason, "<a> at offset " + std::to_string(30 + 3 * kMaxXmlElementDepth - 9) +
+                                  " is nested deeper than " + std::to_string(kMaxXmlElementDepth) +
+                                  " elements");
   std::string nested = "<METADATA><FIELDS>";
   for (int i = 0; i < 70; ++i) nested += "<FIELD attrname=\"N\" fieldtype=\"nested\"><FIELDS>";
   nested += "<FIELD attrname=\"x\" fieldtype=\"i4\"/>";
   for (int i = 0; i < 70; ++i) nested += "</FIELDS></FIELD>";
   nested += "</FIELDS></METADATA>";
   EXPECT_EQ(r.OpenPacket(Span(nested)), dsengine::DBERR_NA);  // 64th level
+  const size_t fields = 18 + 62 * 47 + 39;                    // the 64th level's <FIELDS>
+  EXPECT_EQ(nested.substr(fields, 8), "<FIELDS>");
+  EXPECT_EQ(r.Fault().reason, "<FIELDS> at offset " + std::to_string(fields) +
+                                  ": nested tables deeper than 63 levels");
 }
 
 TEST(XmlReader, ElementFormRowsAndProcessingInstructions) {

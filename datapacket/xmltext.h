@@ -44,7 +44,4 @@ void AppendBase64(const uint8_t* data, size_t length, std::string* out);
 // Decodes base64, skipping every character outside the alphabet (padding included).
 std::vector<uint8_t> DecodeBase64(std::string_view text);
 
-// Compares without regard to the case of A to Z.
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 }  // namespace dspacket

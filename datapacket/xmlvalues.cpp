@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "datapacket/fieldtypes.h"
+#include "platform/asciitext.h"
 #include "platform/codepage.h"
 #include "tableengine/dsbcd.h"
 #include "tableengine/exprvalues.h"
@@ -468,7 +469,7 @@ uint32_t ParamTypeOfXmlWord(std::string_view word) {
 
 const KnownXmlParam* FindKnownXmlParam(std::string_view name) {
   for (const KnownXmlParam& p : kKnownParams) {
-    if (EqualsNoCase(name, p.name)) return &p;
+    if (platform::EqualsAsciiNoCase(name, p.name)) return &p;
   }
   return nullptr;
 }

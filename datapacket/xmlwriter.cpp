@@ -14,6 +14,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/asciitext.h"
 #include "platform/codepage.h"
 #include "platform/status.h"
 
@@ -288,7 +289,7 @@ DBResult DSXMLWRITER::DoAppendParameter(bool tableLevel, const char* name, uint3
   } else if (!fieldPending_) {
     return DBERR_NA;  // field parameters follow their column directly
   }
-  if (EqualsNoCase(name, "FIELDPROPS")) return DBERR_NONE;
+  if (platform::EqualsAsciiNoCase(name, "FIELDPROPS")) return DBERR_NONE;
 
   // The value as the binary writer takes it: a varying value with its own length prefix.
   const uint8_t* data = static_cast<const uint8_t*>(value);
@@ -322,7 +323,8 @@ DBResult DSXMLWRITER::DoAppendParameter(bool tableLevel, const char* name, uint3
   } else if (!AppendXmlValueText(kind, fieldType, data, dataLength, utf8_, &text)) {
     return DBERR_INVALIDPARAM;
   }
-  if (!tableLevel && EqualsNoCase(name, "SUBTYPE")) columns_[fieldColumn_].memo = text == "Text";
+  if (!tableLevel && platform::EqualsAsciiNoCase(name, "SUBTYPE"))
+    columns_[fieldColumn_].memo = text == "Text";
   const std::string escapedName = Name(name);
   if (known != nullptr && !HasAttribute(attrs, escapedName) && !(fieldType & kFieldRoundTrip)) {
     Attribute(&attrs, escapedName, text);
@@ -358,7 +360,7 @@ DBResult DSXMLWRITER::CloseMetadata() {
 }
 
 DBResult DSXMLWRITER::PrepareRows() {
-  if (!rowsOnly_ && CloseMetadata() != DBERR_NONE) return 8451;
+  if (!rowsOnly_ && CloseMetadata() != DBERR_NONE) return DBERR_ROWSNOTREADY;
   for (Column& column : columns_) column.kind = XmlKindOf(column.desc.fieldType, column.memo);
   for (Level& level : levels_) {
     level.nextItem = 0;

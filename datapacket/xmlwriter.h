@@ -34,24 +34,25 @@ class DSXMLWRITER final : public TDATAPACKET_WRITE {
   DSXMLWRITER() = default;
 
   // As the binary writer. The stream mode must be set first (SetTextMode) and be an XML mode:
-  // 12289 otherwise (the mixed text-body form with packet flag 0x8000 is not written).
+  // DBERR_NOTSUPPORTED otherwise (the mixed text-body form with packet flag 0x8000 is not written).
   DBResult BeginPacket(uint32_t formatLevel, uint32_t columnCount) override;
   // A rows-only document: DATAPACKET with ROWDATA, no METADATA.
   DBResult BeginPacketWithColumns(uint32_t formatLevel, uint32_t columnCount,
                                   const DSColumnDesc* columns) override;
-  // A "FIELD". 16400 for a column whose type has no XML type word; otherwise as the binary
-  // writer (10756, 10038).
+  // A "FIELD". DBERR_FIELDTYPENOTSUPPORTEDXML for a column whose type has no XML type word;
+  // otherwise as the binary writer (DBERR_NA, DBERR_NOFIELDNAME).
   DBResult AppendColumn(const DSColumnDesc& column) override;
   // Known names become attributes of the FIELD or PARAMS, others PARAM elements; "FIELDPROPS"
-  // is left out. Value forms as the binary writer takes them. 16400 for a value type without
-  // XML type word; 9986 for a value that does not match its type word.
+  // is left out. Value forms as the binary writer takes them. DBERR_FIELDTYPENOTSUPPORTEDXML for a
+  // value type without XML type word; DBERR_INVALIDPARAM for a value that does not match its type
+  // word.
   DBResult AppendParameter(bool tableLevel, const char* name, uint32_t fieldType, uint32_t length,
                            const void* value) override;
-  // A ROW attribute per column with a value. 16401 for a BLOB not fetched (length with bit 31)
-  // or nested rows not fetched (count 0x80000000).
+  // A ROW attribute per column with a value. DBERR_DELAYEDFETCHNOTSUPPORTEDXML for a BLOB not
+  // fetched (length with bit 31) or nested rows not fetched (count 0x80000000).
   DBResult AppendValue(uint32_t status, uint32_t length, const void* value) override;
   DBResult CloseNestedRows() override;
-  // Closes ROWDATA and DATAPACKET and hands over the document. 10756 in the middle of a row.
+  // Closes ROWDATA and DATAPACKET and hands over the document. DBERR_NA in the middle of a row.
   DBResult FinishPacket(ByteArray* packet) override;
   DBResult RestartPacket() override;
   DBResult PacketSize(size_t* size) override;

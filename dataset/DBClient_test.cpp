@@ -427,11 +427,11 @@ TEST_F(ClientDataSetTest, EngineStatusesBecomeEDBClientWithTheirText) {
     FAIL() << "no exception";
   } catch (const EDBClient& e) {
     EXPECT_EQ(e.Message, "Data is read only.");
-    EXPECT_EQ(e.ErrorCode, 10763);
+    EXPECT_EQ(e.ErrorCode, DBERR_READONLY);
   }
   EXPECT_EQ(cds.State(), dsEdit);
   EXPECT_EQ(cds.FieldByName("Album").AsString(), "x") << "the buffer is kept";
-  EXPECT_EQ(MessageOf<EDBClient>([&] { cds.Check(9729); }), "Key violation.");
+  EXPECT_EQ(MessageOf<EDBClient>([&] { cds.Check(DBERR_KEYVIOL); }), "Key violation.");
 }
 
 TEST_F(ClientDataSetTest, ClosedDatasetMessagesCarryThePrefix) {

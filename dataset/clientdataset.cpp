@@ -134,6 +134,7 @@ void TClientDataSet::OpenFromPacket(ByteArray packet) {
   // A packet held from an earlier failed open is let go here even when this one is empty, so
   // an empty file never reopens the previous file's content.
   savedPacket_.reset();
+  loadFault_ = {};
   if (!packet.empty()) savedPacket_ = std::make_shared<const ByteArray>(std::move(packet));
   Open();
 }
@@ -143,7 +144,7 @@ void TClientDataSet::InternalOpen() {
     auto table = std::make_unique<dsengine::DSBASE>();
     // After a failed import the packet stays held (until the next load); after a successful
     // one the table alone keeps it, for as long as its blob store borrows from it.
-    Check(dspacket::ImportPacket(*table, savedPacket_));
+    Check(dspacket::ImportPacket(*table, savedPacket_, true, &loadFault_));
     savedPacket_.reset();
     AdoptTable(std::move(table));
   }

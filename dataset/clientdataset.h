@@ -1,5 +1,5 @@
 // TClientDataSet: the client dataset component the program's data module owns (cdsMain). It is
-// the facade of tableengine/DBClient.h plus the packet file and stream save and load: the whole
+// the facade of dataset/DBClient.h plus the packet file and stream save and load: the whole
 // table as one data packet, binary or XML. User-interface thread only.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "datapacket/bytearray.h"
+#include "datapacket/packetfault.h"
 #include "dataset/DBClient.h"
 
 namespace db {
@@ -34,6 +35,9 @@ class TClientDataSet : public TCustomClientDataSet {
   // EDatabaseError for an empty file ("Missing data provider or data packet"). After a failure the
   // dataset stays closed without a table.
   void LoadPacketFile(const std::string& fileName);
+  // Why the last load (file or stream) refused its packet: the reason and its place in the
+  // packet behind the EDBClient it raised. Empty after a successful load.
+  const dspacket::PacketFault& LoadFault() const { return loadFault_; }
 
   // The same through streams: saving writes the packet without a length; loading takes every
   // byte from the stream's position to its end.
@@ -56,6 +60,7 @@ class TClientDataSet : public TCustomClientDataSet {
   // Held from reading a file until the table is built; the table then keeps it for as long as
   // its blob store borrows BLOB values from it.
   std::shared_ptr<const dspacket::ByteArray> savedPacket_;
+  dspacket::PacketFault loadFault_;
 };
 
 }  // namespace db

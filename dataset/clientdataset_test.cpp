@@ -200,7 +200,7 @@ TEST_F(ClientDataSetFile, BytesThatAreNoPacketFailWithMismatchAndTheFileIsUntouc
     FAIL() << "no error";
   } catch (const EDBClient& e) {
     EXPECT_EQ(e.Message, "Mismatch in datapacket.");
-    EXPECT_EQ(e.ErrorCode, 16389);
+    EXPECT_EQ(e.ErrorCode, dsengine::DBERR_DATAPACKETMISMATCH);
   }
   EXPECT_FALSE(cds.Active());
   EXPECT_EQ(cds.DSBase(), nullptr);
@@ -209,6 +209,26 @@ TEST_F(ClientDataSetFile, BytesThatAreNoPacketFailWithMismatchAndTheFileIsUntouc
   // Nothing to save after a failed load: the table file stays as it was.
   cds.SavePacketFile(path);
   EXPECT_EQ(FileBytes(path).size(), 12u);
+}
+
+// A refused load keeps why: the reader's reason behind the one message the user sees. The next
+// load that succeeds clears it.
+TEST_F(ClientDataSetFile, RefusedLoadKeepsTheReasonUntilTheNextLoad) {
+  TClientDataSet cds("cdsMain");
+  BuildLyrics(cds);
+  cds.SavePacketFile(In("whole.roZoreda"));
+  std::vector<uint8_t> bytes = FileBytes(In("whole.roZoreda"));
+  bytes.resize(bytes.size() - 7);  // the last row's value runs past the end
+  ASSERT_TRUE(platform::ReplaceFileAtomically(In("cut.roZoreda"), bytes.data(), bytes.size()));
+
+  TClientDataSet back("cdsMain");
+  EXPECT_THROW(back.LoadPacketFile(In("cut.roZoreda")), EDBClient);
+  EXPECT_TRUE(back.LoadFault().Refused());
+  EXPECT_EQ(back.LoadFault().status, dsengine::DBERR_DATAPACKETMISMATCH);
+  EXPECT_NE(back.LoadFault().reason.find("past the end"), std::string::npos)
+      << back.LoadFault().reason;
+  back.LoadPacketFile(In("whole.roZoreda"));
+  EXPECT_FALSE(back.LoadFault().Refused());
 }
 
 TEST_F(ClientDataSetFile, EmptyFileFailsThroughTheMissingProviderNotAPacketMessage) {

@@ -51,11 +51,24 @@ inline bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data,
   return ok;
 }
 
-// A file's new content written piece by piece: the bytes go to a temporary file in the same
-// directory ("<path>.<GUID>.tmp"); Commit flushes it to disk and renames it over `path`.
-// Until then the previous file stays as it was, and an object destroyed without a successful
-// Commit removes its temporary file. Each failing call returns false with the system's text
-// for the cause in `reason` (when given); after a failure only destruction is left.
+// A file's new content written piece by piece: the bytes go to a temporary file beside the file
+// replaced ("<file>.<GUID>.tmp"); Commit flushes it to disk and renames it over that file. Until
+// then the previous file stays as it was, and an object destroyed without a successful Commit
+// removes its temporary file. Each failing call returns false with the system's text for the
+// cause in `reason` (when given); after a failure only destruction is left.
+//
+// The file replaced is the one `path` names or, when `path` is a symbolic link (or a chain of
+// them), the link's final target: the link stays a link. A link pointing at nothing fails Open
+// with a text naming it. The new file keeps what the system lets a save keep of the old one
+// (POSIX: permission bits, and owner and group where the process may; Windows: attributes,
+// and through ReplaceFile its security).
+//
+// After its commit, a save removes the temporary files of the same file that interrupted saves
+// left: names "<file>.{GUID}.tmp" exactly, regular files only, untouched for kStaleSeconds and
+// held by no process. A live save holds its temporary file (POSIX: an exclusive flock from its
+// creation until after the rename; Windows: a handle that shares nothing) and writes it
+// continuously, so neither rule lets another saver of the same file remove it; the age rule
+// alone also covers savers on another machine sharing the folder, whose locks are not seen.
 //
 // Writes are copied into a few buffers of about a megabyte (or, for WriteLasting, referred to)
 // that a thread of the object's own writes to the file while the caller goes on producing
@@ -67,7 +80,10 @@ class ReplacingFile {
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-  // Creates the temporary file. REQUIRES: called once, first.
+  // A temporary file is taken for abandoned once it has not been written for this long.
+  static constexpr int64_t kStaleSeconds = 600;
+
+  // Follows a link to its target and creates the temporary file. REQUIRES: called once, first.
   bool Open(std::string* reason = nullptr);
   // Appends `size` bytes.
   bool Write(const void* data, size_t size, std::string* reason = nullptr);
@@ -78,7 +94,8 @@ class ReplacingFile {
   bool Flush(std::string* reason = nullptr);
   // Overwrites bytes already written, from `offset`. REQUIRES: offset + size <= bytes written.
   bool WriteAt(uint64_t offset, const void* data, size_t size, std::string* reason = nullptr);
-  // Flushes the content to disk, closes and renames the temporary file over the path.
+  // Flushes the content to disk, gives it the old file's identity, renames the temporary file
+  // over the file and closes it; then removes abandoned temporary files of the same file.
   bool Commit(std::string* reason = nullptr);
 
  private:
@@ -86,9 +103,11 @@ class ReplacingFile {
   bool Fail(std::string* reason);
 
   std::string path_;
+  std::string target_;  // the file replaced: path_, or the final target of the link it names
   std::string temp_;
   std::unique_ptr<Writer> writer_;  // while the temporary file is open
   unsigned long error_ = 0;         // the first failure's system code
+  std::string message_;             // its text, where the system's text would not say enough
   bool committed_ = false;
 };
 

@@ -1,6 +1,9 @@
-// File-system services over POSIX: stat, mkdir, unlink, open/write/fsync/rename.
+// File-system services over POSIX: stat, mkdir, unlink, open/write/fsync/rename, readlink,
+// flock, fchmod/fchown and readdir.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -8,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <new>
 #include <random>
 #include <thread>
@@ -46,6 +50,25 @@ std::string DirectoryOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// `name` taken relative to the directory that holds `path`.
+std::string Beside(const std::string& path, const std::string& name) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
+}
+
+// The text of the symbolic link `path`; false with errno set when it cannot be read.
+bool ReadLink(const std::string& path, std::string* text) {
+  for (size_t room = 256;; room *= 2) {
+    text->resize(room);
+    const ssize_t n = readlink(path.c_str(), text->data(), room);
+    if (n < 0) return false;
+    if (size_t(n) < room) {
+      text->resize(size_t(n));
+      return true;
+    }
+  }
 }
 
 }  // namespace
@@ -133,10 +156,44 @@ bool ReadWholeFileInto(const std::string& path, const std::function<uint8_t*(siz
 
 namespace fileio {
 
+bool FinalTarget(const std::string& path, std::string* target, bool* dangling,
+                 unsigned long* error) {
+  constexpr int kMaxLinks = 40;  // the kernel's own bound on links followed in one look-up
+  *dangling = false;
+  *target = path;
+  for (int links = 0;; ++links) {
+    struct stat st;
+    if (lstat(target->c_str(), &st) != 0) {
+      if (errno == ENOENT && links == 0) return true;  // a new file
+      if (errno == ENOENT)
+        *dangling = true;
+      else
+        *error = static_cast<unsigned long>(errno);
+      return false;
+    }
+    if (!S_ISLNK(st.st_mode)) return true;
+    std::string text;
+    if (links == kMaxLinks || !ReadLink(*target, &text) || text.empty()) {
+      *error = static_cast<unsigned long>(links == kMaxLinks ? ELOOP
+                                          : text.empty()     ? ENOENT
+                                                             : errno);
+      return false;
+    }
+    *target = text.front() == '/' ? text : Beside(*target, text);
+  }
+}
+
 Handle CreateNew(const std::string& path, unsigned long* error) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) *error = static_cast<unsigned long>(errno);
-  return fd < 0 ? kNoHandle : fd;
+  if (fd < 0) {
+    *error = static_cast<unsigned long>(errno);
+    return kNoHandle;
+  }
+  // Marks the file as a live save's. Nobody else can hold a file this new (a clean-up only
+  // tries files untouched for long), so this never waits; where the file system has no locks
+  // the age rule alone keeps the file (see ReplacingFile).
+  flock(fd, LOCK_EX | LOCK_NB);
+  return fd;
 }
 
 bool Write(Handle h, const uint8_t* data, size_t size, unsigned long* error) {
@@ -198,14 +255,6 @@ void StartWriteBack(Handle h, uint64_t offset, uint64_t size) {
 #endif
 }
 
-bool FlushAndClose(Handle h, unsigned long* error) {
-  const int fd = static_cast<int>(h);
-  int failure = fsync(fd) != 0 ? errno : 0;
-  if (close(fd) != 0 && failure == 0) failure = errno;
-  if (failure != 0) *error = static_cast<unsigned long>(failure);
-  return failure == 0;
-}
-
 void Close(Handle h) { close(static_cast<int>(h)); }
 
 namespace {
@@ -221,23 +270,51 @@ void CloseInBackground(int fd) {
   }
 }
 
+// Gives the file open as `fd` the permission bits of the regular file `old`, and its owner and
+// group as far as the process may. A group that cannot be kept gets no more access than others
+// have, so a file shared with one group is not opened to another.
+void TakeIdentity(int fd, const struct stat& old) {
+  struct stat mine;
+  if (fstat(fd, &mine) != 0) return;
+  bool groupKept = mine.st_gid == old.st_gid;
+  if (mine.st_uid != old.st_uid || !groupKept) {
+    if (fchown(fd, old.st_uid, old.st_gid) == 0 ||
+        (!groupKept && fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0))
+      groupKept = true;
+  }
+  mode_t mode = old.st_mode & 0777;
+  if (!groupKept) mode = (mode & ~S_IRWXG) | ((mode & S_IRWXO) << 3);
+  fchmod(fd, mode);  // a file system without permission bits keeps its own
+}
+
 }  // namespace
 
-bool RenameOver(const std::string& from, const std::string& to, unsigned long* error) {
-  // A regular file being replaced is held open across the rename, so that its blocks are freed
-  // at the close afterwards instead of inside the rename.
-  struct stat old {};
-  const int held = lstat(to.c_str(), &old) == 0 && S_ISREG(old.st_mode)
-                       ? open(to.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK)
-                       : -1;
-  if (rename(from.c_str(), to.c_str()) != 0) {
+bool CommitOver(Handle h, const std::string& temp, const std::string& target,
+                unsigned long* error) {
+  const int fd = static_cast<int>(h);
+  if (fsync(fd) != 0) {
     *error = static_cast<unsigned long>(errno);
+    close(fd);
+    return false;
+  }
+  // A regular file being replaced lends its identity, and is held open across the rename so
+  // that its blocks are freed at the close afterwards instead of inside the rename.
+  struct stat old {};
+  const bool regular = lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  if (regular) TakeIdentity(fd, old);
+  const int held =
+      regular ? open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK) : -1;
+  // The temporary file stays open, and so locked, until it has its final name.
+  const bool renamed = rename(temp.c_str(), target.c_str()) == 0;
+  if (!renamed) *error = static_cast<unsigned long>(errno);
+  close(fd);  // everything written reached the disk at the fsync
+  if (!renamed) {
     if (held >= 0) close(held);
     return false;
   }
   if (held >= 0) CloseInBackground(held);
   // Make the rename itself durable; a failure here no longer endangers either version.
-  int dir = open(DirectoryOf(to).c_str(), O_RDONLY | O_CLOEXEC);
+  int dir = open(DirectoryOf(target).c_str(), O_RDONLY | O_CLOEXEC);
   if (dir >= 0) {
     fsync(dir);
     close(dir);
@@ -245,11 +322,45 @@ bool RenameOver(const std::string& from, const std::string& to, unsigned long* e
   return true;
 }
 
+std::vector<FoundFile> FilesExtending(const std::string& prefix) {
+  std::vector<FoundFile> found;
+  const size_t slash = prefix.find_last_of('/');
+  const std::string head = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
+  const std::string name = prefix.substr(head.size());
+  DIR* dir = opendir(head.empty() ? "." : head.c_str());
+  if (dir == nullptr) return found;
+  const time_t now = time(nullptr);
+  while (const dirent* e = readdir(dir)) {
+    struct stat st;
+    if (std::strncmp(e->d_name, name.c_str(), name.size()) != 0 ||
+        fstatat(dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+      continue;
+    found.push_back({head + e->d_name, int64_t(now) - int64_t(st.st_mtime)});
+  }
+  closedir(dir);
+  return found;
+}
+
+bool RemoveUnlessHeld(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  // The lock, taken before the name is checked, keeps a saver from taking the file meanwhile;
+  // a file system without locks answers with an error, and the file stays.
+  struct stat opened, named;
+  const bool removed = fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+                       flock(fd, LOCK_EX | LOCK_NB) == 0 && lstat(path.c_str(), &named) == 0 &&
+                       named.st_dev == opened.st_dev && named.st_ino == opened.st_ino &&
+                       unlink(path.c_str()) == 0;
+  close(fd);
+  return removed;
+}
+
 void Remove(const std::string& path) { unlink(path.c_str()); }
 
 std::string ErrorText(unsigned long error) { return strerror(static_cast<int>(error)); }
 unsigned long IsDirectoryError() { return EISDIR; }
 unsigned long OutOfMemoryError() { return ENOMEM; }
+unsigned long NotFoundError() { return ENOENT; }
 
 }  // namespace fileio
 

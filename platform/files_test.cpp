@@ -12,31 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/files_testing.h"
 #include "platform/prefault.h"
 
 namespace platform {
 namespace {
-
-// A fresh directory under the temporary directory, removed with its contents afterwards.
-class FilesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = TempPath() + "dzfiles" + NewGuidString();
-    ASSERT_TRUE(CreateDirectory(dir_));
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string In(const std::string& name) const { return dir_ + "/" + name; }
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir_)) {
-      names.push_back(e.path().filename().string());
-    }
-    return names;
-  }
-  static std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
-
-  std::string dir_;
-};
 
 TEST(Guid, HasRegistryFormAndIsNewEachTime) {
   const std::string g = NewGuidString();

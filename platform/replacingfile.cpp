@@ -1,6 +1,7 @@
 // ReplacingFile: the new content of a file written to a temporary file by a thread of its own
 // (so the caller's work and the system's copying overlap), then flushed and renamed over the
-// file. The raw calls come from platform/fileio.h.
+// file, and the clean-up of temporary files that interrupted saves left. The raw calls come from
+// platform/fileio.h.
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -8,6 +9,7 @@
 #include <deque>
 #include <mutex>
 #include <new>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -22,6 +24,42 @@ namespace {
 constexpr size_t kBlock = size_t(1) << 20;                // bytes handed to the thread at a time
 constexpr size_t kMaxQueued = 3;                          // blocks waiting for the thread at most
 constexpr uint64_t kWriteBehindStep = uint64_t(8) << 20;  // disk write-back started this often
+
+// The part of a temporary file's name after the name of the file it replaces:
+// ".{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.tmp", upper-case hexadecimal digits, as
+// NewGuidString makes them.
+constexpr std::string_view kTempHead = ".{";
+constexpr std::string_view kTempTail = "}.tmp";
+constexpr size_t kGuidDigits = 36;  // inside the braces, dashes included
+
+std::string TemporaryNameFor(const std::string& target, const std::string& guid) {
+  return target + "." + guid + ".tmp";
+}
+
+bool IsTemporaryTail(std::string_view tail) {
+  if (tail.size() != kTempHead.size() + kGuidDigits + kTempTail.size() ||
+      tail.substr(0, kTempHead.size()) != kTempHead ||
+      tail.substr(tail.size() - kTempTail.size()) != kTempTail)
+    return false;
+  const std::string_view guid = tail.substr(kTempHead.size(), kGuidDigits);
+  for (size_t i = 0; i < guid.size(); ++i) {
+    const char c = guid[i];
+    const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    if (dash ? c != '-' : !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+
+// Removes the temporary files of `target` that interrupted saves left (see files.h for the
+// rule that keeps live ones of other savers).
+void RemoveStaleTemporaries(const std::string& target) {
+  for (const fileio::FoundFile& f : fileio::FilesExtending(target + std::string(kTempHead))) {
+    if (f.secondsSinceWrite >= ReplacingFile::kStaleSeconds &&
+        IsTemporaryTail(std::string_view(f.path).substr(target.size())))
+      fileio::RemoveUnlessHeld(f.path);
+  }
+}
+
 }  // namespace
 
 // The temporary file's handle and the thread that writes the queued batches to it in order.
@@ -183,14 +221,25 @@ ReplacingFile::~ReplacingFile() {
 }
 
 bool ReplacingFile::Fail(std::string* reason) {
-  if (reason) *reason = fileio::ErrorText(error_);
+  if (reason) *reason = message_.empty() ? fileio::ErrorText(error_) : message_;
   return false;
 }
 
 bool ReplacingFile::Open(std::string* reason) {
-  if (error_ == 0 && DirectoryExists(path_)) error_ = fileio::IsDirectoryError();
   if (error_ != 0 || writer_ != nullptr) return Fail(reason);
-  const std::string temp = path_ + "." + NewGuidString() + ".tmp";
+  bool dangling = false;
+  if (!fileio::FinalTarget(path_, &target_, &dangling, &error_)) {
+    if (dangling) {
+      error_ = fileio::NotFoundError();
+      message_ = "The symbolic link \"" + path_ + "\" points to " +
+                 (target_ != path_ ? "\"" + target_ + "\", which" : "a file that") +
+                 " does not exist";
+    }
+    return Fail(reason);
+  }
+  if (DirectoryExists(target_)) error_ = fileio::IsDirectoryError();
+  if (error_ != 0) return Fail(reason);
+  const std::string temp = TemporaryNameFor(target_, NewGuidString());
   const fileio::Handle h = fileio::CreateNew(temp, &error_);
   if (h == fileio::kNoHandle) return Fail(reason);
   temp_ = temp;
@@ -248,9 +297,18 @@ bool ReplacingFile::Commit(std::string* reason) {
   writer_->Stop();
   const fileio::Handle h = std::exchange(writer_->handle, fileio::kNoHandle);
   writer_.reset();
-  if (!fileio::FlushAndClose(h, &error_) || !fileio::RenameOver(temp_, path_, &error_))
+  const bool replacing = FileExists(target_);
+  if (!fileio::CommitOver(h, temp_, target_, &error_)) {
+    // A replace that fails half-way (possible on Windows) can leave the new content only in
+    // the temporary file: that one is then kept.
+    if (replacing && !FileExists(target_) && FileExists(temp_)) {
+      message_ = fileio::ErrorText(error_) + "; the new content is kept in \"" + temp_ + "\"";
+      temp_.clear();
+    }
     return Fail(reason);
+  }
   committed_ = true;
+  RemoveStaleTemporaries(target_);
   return true;
 }
 

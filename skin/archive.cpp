@@ -21,7 +21,7 @@ namespace {
 // The entry's bytes from its data start to the end of the archive, decrypted when needed.
 class TEntryDataSource : public TInflateSource {
  public:
-  TEntryDataSource(TArchiveSource& archive, uint64_t start, TPkDecrypter* decrypter)
+  TEntryDataSource(TArchiveSource& archive, uint64_t start, TPkCipher* decrypter)
       : archive_(archive), pos_(start), decrypter_(decrypter) {}
 
   size_t Read(uint8_t* buffer, size_t size) override {
@@ -34,7 +34,7 @@ class TEntryDataSource : public TInflateSource {
  private:
   TArchiveSource& archive_;
   uint64_t pos_;
-  TPkDecrypter* decrypter_;  // null for an entry that is not encrypted
+  TPkCipher* decrypter_;  // null for an entry that is not encrypted
 };
 
 class TFileSink : public TInflateSink {
@@ -55,18 +55,6 @@ class TFileSink : public TInflateSink {
   std::ofstream file_;
 };
 
-class TVectorSink : public TInflateSink {
- public:
-  explicit TVectorSink(std::vector<uint8_t>& out) : out_(out) {}
-  bool Write(const uint8_t* data, size_t size) override {
-    out_.insert(out_.end(), data, data + size);
-    return true;
-  }
-
- private:
-  std::vector<uint8_t>& out_;
-};
-
 // The size rules, applied after every attempt: empty output is a failure; output of
 // another size than recorded counts as a wrong password.
 uint8_t ApplySizeRules(uint8_t result, uint64_t written, const TZipEntry& entry) {
@@ -80,7 +68,7 @@ uint8_t DecodeEntry(TArchiveSource& archive, const TZipEntry& entry, const std::
   uint64_t dataOffset = 0;
   if (!FindEntryData(archive, entry, dataOffset)) return kExtractFailed;
 
-  std::optional<TPkDecrypter> decrypter;
+  std::optional<TPkCipher> decrypter;
   if (entry.flags & kFlagEncrypted) {
     if (password.empty()) return kExtractWrongPassword;
     decrypter.emplace(password);

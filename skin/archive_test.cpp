@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "skin/pkcrypt.h"
 #include "testing/deflatewriter.h"
 #include "testing/zipwriter.h"
 
@@ -117,7 +118,7 @@ TEST(ArchiveLayoutTest, EndRecordMustEndTheFileWithoutComment) {
   bytes.push_back(0);  // the end record no longer stands at size - 22
   EXPECT_EQ(FromMemory(bytes).result, kExtractFailed);
   bytes.pop_back();
-  bytes[bytes.size() - 22] = 'Q';  // damaged end record signature
+  bytes[bytes.size() - ZipEndRecord::kSize] = 'Q';  // damaged end record signature
   EXPECT_EQ(FromMemory(bytes).result, kExtractFailed);
   EXPECT_EQ(FromMemory(std::vector<uint8_t>{'S', 'K'}).result, kExtractFailed);
 }
@@ -163,10 +164,11 @@ TEST(ArchiveLayoutTest, ExtraFieldsAndCommentsAreSteppedOver) {
 TEST(ArchiveLayoutTest, SizesAndFlagsComeFromTheCentralDirectory) {
   ZipTestArchive a = OneEntry(TextEntry("SKINDATA.SK2", "central"));
   dztest::ZipTestLayout z = dztest::BuildZipLayout(a);
-  dztest::SetU32(z.bytes, z.centralEntries[0] + 20, 1);    // compressed size: ignored
-  dztest::SetU32(z.bytes, z.localHeaders[0] + 22, 99999);  // local sizes: ignored
-  dztest::SetU16(z.bytes, z.localHeaders[0] + 6, 1);       // local flags: ignored
-  dztest::SetU16(z.bytes, z.centralEntries[0] + 10, 0);    // method: not consulted
+  const size_t central = z.centralEntries[0], local = z.localHeaders[0];
+  WriteZipField(z.bytes, central, ZipCentralEntry::kCompressedSize, 1);     // ignored
+  WriteZipField(z.bytes, local, ZipLocalHeader::kUncompressedSize, 99999);  // local: ignored
+  WriteZipField(z.bytes, local, ZipLocalHeader::kFlags, kFlagEncrypted);    // local: ignored
+  WriteZipField(z.bytes, central, ZipCentralEntry::kMethod, 0);             // not consulted
   EXPECT_EQ(FromMemory(z.bytes).text, "central");
 }
 
@@ -175,30 +177,29 @@ TEST(ArchiveLayoutTest, OffsetsOutsideTheFileFail) {
   const dztest::ZipTestLayout z = dztest::BuildZipLayout(a);
   struct Edit {
     const char* what;
-    size_t at;
+    size_t record;
+    TZipField field;
     uint32_t value;
-    bool u16;
   } edits[] = {
-      {"central directory offset past the end", z.endRecord + 16, 0x7FFFFFF0, false},
-      {"central directory offset at the end record", z.endRecord + 16,
-       static_cast<uint32_t>(z.endRecord), false},
-      {"local header offset past the end", z.centralEntries[0] + 42, 0xFFFFFFF0, false},
-      {"local header offset in the last 29 bytes", z.centralEntries[0] + 42,
-       static_cast<uint32_t>(z.bytes.size() - 29), false},
-      {"local name length beyond the file", z.localHeaders[0] + 26, 0xFFFF, true},
+      {"central directory offset past the end", z.endRecord, ZipEndRecord::kDirectoryOffset,
+       0x7FFFFFF0},
+      {"central directory offset at the end record", z.endRecord, ZipEndRecord::kDirectoryOffset,
+       static_cast<uint32_t>(z.endRecord)},
+      {"local header offset past the end", z.centralEntries[0], ZipCentralEntry::kLocalHeaderOffset,
+       0xFFFFFFF0},
+      {"local header offset in the last 29 bytes", z.centralEntries[0],
+       ZipCentralEntry::kLocalHeaderOffset,
+       static_cast<uint32_t>(z.bytes.size() - (ZipLocalHeader::kSize - 1))},
+      {"local name length beyond the file", z.localHeaders[0], ZipLocalHeader::kNameLength, 0xFFFF},
   };
   for (const Edit& e : edits) {
     std::vector<uint8_t> bytes = z.bytes;
-    if (e.u16) {
-      dztest::SetU16(bytes, e.at, static_cast<uint16_t>(e.value));
-    } else {
-      dztest::SetU32(bytes, e.at, e.value);
-    }
+    WriteZipField(bytes, e.record, e.field, e.value);
     EXPECT_NE(FromMemory(bytes).result, kExtractOk) << e.what;
   }
   // A name that runs past the end of the file.
   std::vector<uint8_t> bytes = z.bytes;
-  dztest::SetU16(bytes, z.centralEntries[0] + 28, 0xFFF0);
+  WriteZipField(bytes, z.centralEntries[0], ZipCentralEntry::kNameLength, 0xFFF0);
   EXPECT_EQ(FromMemory(bytes).result, kExtractFailed);
 }
 
@@ -216,8 +217,22 @@ TEST(ArchivePasswordTest, CheckByteFromCrcOrFromTime) {
   // Bit 3 set in the central directory only, header made with the CRC's byte: check fails.
   e.flags = 0;
   dztest::ZipTestLayout z = dztest::BuildZipLayout(OneEntry(e));
-  dztest::SetU16(z.bytes, z.centralEntries[0] + 8, kFlagEncrypted | kFlagDataDescriptor);
+  WriteZipField(z.bytes, z.centralEntries[0], ZipCentralEntry::kFlags,
+                kFlagEncrypted | kFlagDataDescriptor);
   EXPECT_EQ(FromMemory(z.bytes, "SKINDATA.SK2", "pass word").result, kExtractWrongPassword);
+}
+
+TEST(ArchivePasswordTest, CipherMatchesTheReferenceInBothDirections) {
+  std::vector<uint8_t> plain;
+  for (int i = 0; i < 300; ++i) plain.push_back(static_cast<uint8_t>(i * 7));
+  std::vector<uint8_t> encrypted = plain;
+  TPkCipher("pass word").Encrypt(encrypted.data(), encrypted.size());
+  dztest::ZipCipher reference("pass word");
+  std::vector<uint8_t> expected;
+  for (uint8_t b : plain) expected.push_back(reference.Encrypt(b));
+  EXPECT_EQ(encrypted, expected);
+  TPkCipher("pass word").Decrypt(encrypted.data(), encrypted.size());
+  EXPECT_EQ(encrypted, plain);
 }
 
 TEST(ArchivePasswordTest, MissingOrWrongPasswordGivesResultTwo) {
@@ -228,7 +243,9 @@ TEST(ArchivePasswordTest, MissingOrWrongPasswordGivesResultTwo) {
 
   // Passwords whose decrypted check byte differs fail the check; those that pass it by
   // chance decode garbage, which fails as malformed or of the wrong size.
-  const std::vector<uint8_t> header(bytes.begin() + 30 + 12, bytes.begin() + 30 + 12 + 12);
+  const size_t headerAt = ZipLocalHeader::kSize + e.name.size();
+  const std::vector<uint8_t> header(bytes.begin() + headerAt,
+                                    bytes.begin() + headerAt + kEncryptionHeaderSize);
   int checked = 0, passedByChance = 0;
   for (int i = 0; i < 2000; ++i) {
     std::string wrong = "wrong" + std::to_string(i);

@@ -21,15 +21,16 @@
 #include <cstdlib>
 
 #include "platform/bytereader.h"
+#include "platform/bytewriter.h"
 
 namespace skin {
 namespace {
 
 constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
+constexpr uint32_t kInfoHeaderSize = kBmpInfoHeaderSize;
 constexpr uint32_t kInfoHeaderWithMasks = 52;
 constexpr uint32_t kMaxInfoHeaderSize = 124;  // BITMAPV5HEADER, the largest defined
-constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kFileHeaderSize = kBmpFileHeaderSize;
 constexpr uint32_t kCompressionRgb = 0;
 constexpr uint32_t kCompressionBitFields = 3;
 
@@ -236,36 +237,40 @@ BmpStatus DecodeBmp(const uint8_t* data, size_t size, SkinImage& image) {
   return BmpStatus::kOk;
 }
 
+void AppendBmpFileHeader(std::vector<uint8_t>& out, uint32_t fileSize, uint32_t pixelOffset) {
+  out.push_back('B');
+  out.push_back('M');
+  platform::AppendU32(out, fileSize);
+  platform::AppendU32(out, 0);  // reserved
+  platform::AppendU32(out, pixelOffset);
+}
+
+void AppendBmpInfoHeader(std::vector<uint8_t>& out, const TBmpInfoHeader& h) {
+  platform::AppendU32(out, kInfoHeaderSize);
+  platform::AppendU32(out, uint32_t(h.width));
+  platform::AppendU32(out, uint32_t(h.height));
+  platform::AppendU16(out, 1);  // planes
+  platform::AppendU16(out, h.bitsPerPixel);
+  platform::AppendU32(out, h.compression);
+  platform::AppendU32(out, h.imageSize);
+  platform::AppendU32(out, uint32_t(h.xPelsPerMeter));
+  platform::AppendU32(out, uint32_t(h.yPelsPerMeter));
+  platform::AppendU32(out, h.colorsUsed);
+  platform::AppendU32(out, h.colorsImportant);
+}
+
 std::vector<uint8_t> EncodeBmp24(const SkinImage& image) {
   const uint32_t w = uint32_t(image.width), h = uint32_t(image.height);
   const uint32_t stride = (w * 3 + 3) & ~3u;
   const uint32_t pixelOffset = kFileHeaderSize + kInfoHeaderSize;
   std::vector<uint8_t> out;
   out.reserve(pixelOffset + size_t(stride) * h);
-  auto put16 = [&](uint32_t v) {
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-  };
-  auto put32 = [&](uint32_t v) {
-    put16(v & 0xFFFF);
-    put16(v >> 16);
-  };
-  out.push_back('B');
-  out.push_back('M');
-  put32(pixelOffset + stride * h);  // file size
-  put32(0);                         // reserved
-  put32(pixelOffset);
-  put32(kInfoHeaderSize);
-  put32(w);
-  put32(h);  // positive: bottom-up
-  put16(1);  // planes
-  put16(24);
-  put32(kCompressionRgb);
-  put32(stride * h);
-  put32(2835);  // 72 dpi, in pixels per metre
-  put32(2835);
-  put32(0);
-  put32(0);
+  AppendBmpFileHeader(out, pixelOffset + stride * h, pixelOffset);
+  TBmpInfoHeader info;
+  info.width = int32_t(w);
+  info.height = int32_t(h);  // positive: bottom-up
+  info.imageSize = stride * h;
+  AppendBmpInfoHeader(out, info);
   for (uint32_t row = 0; row < h; ++row) {
     const uint32_t y = h - 1 - row;
     for (uint32_t x = 0; x < w; ++x) {

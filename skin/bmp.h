@@ -1,6 +1,7 @@
 // Windows bitmap files (BMP) <-> SkinImage. The decoder reads the bitmaps of skin resource
 // files, which are untrusted: every offset is bounds-checked and sizes are limited. The encoder
-// writes 24-bit files for the skin tools and tests. Stateless and thread-safe.
+// writes 24-bit files for the skin tools, the picture generators and tests; its header writers
+// also serve the icon images of dzglyphs and the decoder tests. Stateless and thread-safe.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +33,27 @@ const char* BmpStatusText(BmpStatus status);
 // (12-byte) or Windows (40-byte and larger) info headers, 16/32-bit bit fields. Palette indexes
 // beyond the colour table read as black. On failure `image` is left unchanged.
 BmpStatus DecodeBmp(const uint8_t* data, size_t size, SkinImage& image);
+
+constexpr uint32_t kBmpFileHeaderSize = 14;
+constexpr uint32_t kBmpInfoHeaderSize = 40;  // BITMAPINFOHEADER
+
+// The values of a 40-byte info header as the encoders write it (planes are always 1).
+struct TBmpInfoHeader {
+  int32_t width = 0;
+  int32_t height = 0;  // positive: bottom-up
+  uint16_t bitsPerPixel = 24;
+  uint32_t compression = 0;      // 0 RGB, 3 bit fields
+  uint32_t imageSize = 0;        // bytes of the pixel rows
+  int32_t xPelsPerMeter = 2835;  // 72 dpi
+  int32_t yPelsPerMeter = 2835;
+  uint32_t colorsUsed = 0;
+  uint32_t colorsImportant = 0;
+};
+
+// Append the 14-byte file header ("BM", file size, reserved 0, pixel data offset) and the
+// 40-byte info header to `out`.
+void AppendBmpFileHeader(std::vector<uint8_t>& out, uint32_t fileSize, uint32_t pixelOffset);
+void AppendBmpInfoHeader(std::vector<uint8_t>& out, const TBmpInfoHeader& header);
 
 // Encodes an image as a bottom-up, uncompressed 24-bit BMP file.
 std::vector<uint8_t> EncodeBmp24(const SkinImage& image);

@@ -7,20 +7,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/bytereader.h"
+#include "platform/bytewriter.h"
+
 namespace skin {
 namespace {
 
+// Headers of other kinds than the encoders write (core, version 4), field by field.
 struct BmpBuilder {
   std::vector<uint8_t> bytes;
   void U8(uint32_t v) { bytes.push_back(uint8_t(v)); }
-  void U16(uint32_t v) {
-    U8(v);
-    U8(v >> 8);
-  }
-  void U32(uint32_t v) {
-    U16(v & 0xFFFF);
-    U16(v >> 16);
-  }
+  void U16(uint32_t v) { platform::AppendU16(bytes, uint16_t(v)); }
+  void U32(uint32_t v) { platform::AppendU32(bytes, v); }
 };
 
 // A BMP with a 40-byte info header; `extra` (masks, colour table) sits between the info
@@ -28,15 +26,21 @@ struct BmpBuilder {
 std::vector<uint8_t> MakeBmp(int32_t width, int32_t height, uint16_t bpp, uint32_t compression,
                              const std::vector<uint8_t>& extra, const std::vector<uint8_t>& rows,
                              uint32_t colorsUsed = 0) {
-  BmpBuilder b;
-  const uint32_t pixelOffset = 14 + 40 + uint32_t(extra.size());
-  b.U8('B'), b.U8('M'), b.U32(pixelOffset + uint32_t(rows.size())), b.U32(0), b.U32(pixelOffset);
-  b.U32(40), b.U32(uint32_t(width)), b.U32(uint32_t(height)), b.U16(1), b.U16(bpp);
-  b.U32(compression), b.U32(uint32_t(rows.size())), b.U32(0), b.U32(0), b.U32(colorsUsed);
-  b.U32(0);
-  b.bytes.insert(b.bytes.end(), extra.begin(), extra.end());
-  b.bytes.insert(b.bytes.end(), rows.begin(), rows.end());
-  return b.bytes;
+  std::vector<uint8_t> b;
+  const uint32_t pixelOffset = kBmpFileHeaderSize + kBmpInfoHeaderSize + uint32_t(extra.size());
+  AppendBmpFileHeader(b, pixelOffset + uint32_t(rows.size()), pixelOffset);
+  TBmpInfoHeader info;
+  info.width = width;
+  info.height = height;
+  info.bitsPerPixel = bpp;
+  info.compression = compression;
+  info.imageSize = uint32_t(rows.size());
+  info.xPelsPerMeter = info.yPelsPerMeter = 0;
+  info.colorsUsed = colorsUsed;
+  AppendBmpInfoHeader(b, info);
+  b.insert(b.end(), extra.begin(), extra.end());
+  b.insert(b.end(), rows.begin(), rows.end());
+  return b;
 }
 
 SkinImage Decode(const std::vector<uint8_t>& file, BmpStatus expect = BmpStatus::kOk) {
@@ -165,6 +169,35 @@ TEST(BmpDecode, RejectsHostileOrUnsupportedHeaders) {
     EXPECT_NE(DecodeBmp(good.data(), n, img), BmpStatus::kOk) << n;
     EXPECT_TRUE(img.Empty());
   }
+}
+
+TEST(BmpEncode, HeadersGiveSizesBottomUpRowsAndSeventyTwoDpi) {
+  const std::vector<uint8_t> file = EncodeBmp24(SkinImage(3, 2, kRed));
+  // Rows of 3 * 3 bytes padded to 12.
+  ASSERT_EQ(file.size(), 14u + 40u + 2 * 12u);
+  platform::ByteReader r(file.data(), file.size());
+  EXPECT_EQ(r.U8(), 'B');
+  EXPECT_EQ(r.U8(), 'M');
+  EXPECT_EQ(r.U32(), file.size());  // file size
+  EXPECT_EQ(r.U32(), 0u);           // reserved
+  EXPECT_EQ(r.U32(), 54u);          // pixel offset
+  EXPECT_EQ(r.U32(), 40u);          // info header size
+  EXPECT_EQ(r.I32(), 3);            // width
+  EXPECT_EQ(r.I32(), 2);            // height, positive: bottom-up
+  EXPECT_EQ(r.U16(), 1u);           // planes
+  EXPECT_EQ(r.U16(), 24u);          // bits per pixel
+  EXPECT_EQ(r.U32(), 0u);           // compression: RGB
+  EXPECT_EQ(r.U32(), 24u);          // image size
+  EXPECT_EQ(r.U32(), 2835u);        // pixels per metre, x and y
+  EXPECT_EQ(r.U32(), 2835u);
+  EXPECT_EQ(r.U32(), 0u);  // colours used
+  EXPECT_EQ(r.U32(), 0u);  // colours important
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(r.pos(), 54u);
+  const uint8_t bgr[3] = {r.U8(), r.U8(), r.U8()};
+  EXPECT_EQ(bgr[0], 0);
+  EXPECT_EQ(bgr[1], 0);
+  EXPECT_EQ(bgr[2], 255);
 }
 
 TEST(BmpEncode, TwentyFourBitRoundTripIsExact) {

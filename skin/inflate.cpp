@@ -439,18 +439,6 @@ class TMemorySource : public TInflateSource {
   size_t pos_ = 0;
 };
 
-class TVectorSink : public TInflateSink {
- public:
-  explicit TVectorSink(std::vector<uint8_t>& out) : out_(out) {}
-  bool Write(const uint8_t* data, size_t size) override {
-    out_.insert(out_.end(), data, data + size);
-    return true;
-  }
-
- private:
-  std::vector<uint8_t>& out_;
-};
-
 }  // namespace
 
 const char* InflateStatusName(TInflateStatus status) {

@@ -30,6 +30,19 @@ class TInflateSink {
   virtual bool Write(const uint8_t* data, size_t size) = 0;
 };
 
+// A sink that appends to a vector (extraction into memory, tests, tools).
+class TVectorSink : public TInflateSink {
+ public:
+  explicit TVectorSink(std::vector<uint8_t>& out) : out_(out) {}
+  bool Write(const uint8_t* data, size_t size) override {
+    out_.insert(out_.end(), data, data + size);
+    return true;
+  }
+
+ private:
+  std::vector<uint8_t>& out_;  // not owned
+};
+
 // Outcome of a decode; kOk is zero, every other value is a distinct reason.
 enum class TInflateStatus : int {
   kOk = 0,

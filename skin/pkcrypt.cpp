@@ -1,4 +1,4 @@
-// Traditional PKWARE decryption (see pkcrypt.h), after PKWARE's APPNOTE, section 6.1.
+// Traditional PKWARE encryption (see pkcrypt.h), after PKWARE's APPNOTE, section 6.1.
 #include "skin/pkcrypt.h"
 
 #include <array>
@@ -30,25 +30,34 @@ uint32_t Crc32Step(uint32_t crc, uint8_t byte) {
   return kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
 }
 
-TPkDecrypter::TPkDecrypter(const std::string& password) : keys_{kKey0, kKey1, kKey2} {
+TPkCipher::TPkCipher(const std::string& password) : keys_{kKey0, kKey1, kKey2} {
   for (char c : password) UpdateKeys(static_cast<uint8_t>(c));
 }
 
-void TPkDecrypter::UpdateKeys(uint8_t plain) {
+void TPkCipher::UpdateKeys(uint8_t plain) {
   keys_[0] = Crc32Step(keys_[0], plain);
   keys_[1] = (keys_[1] + (keys_[0] & 0xFF)) * kKey1Multiplier + 1;
   keys_[2] = Crc32Step(keys_[2], static_cast<uint8_t>(keys_[1] >> 24));
 }
 
-uint8_t TPkDecrypter::DecryptByte(uint8_t cipher) {
+uint8_t TPkCipher::KeyStreamByte() const {
   uint32_t temp = (keys_[2] | 2) & 0xFFFF;
-  uint8_t plain = cipher ^ static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
-  UpdateKeys(plain);
-  return plain;
+  return static_cast<uint8_t>((temp * (temp ^ 1)) >> 8);
 }
 
-void TPkDecrypter::Decrypt(uint8_t* data, size_t size) {
-  for (size_t i = 0; i < size; ++i) data[i] = DecryptByte(data[i]);
+void TPkCipher::Decrypt(uint8_t* data, size_t size) {
+  for (size_t i = 0; i < size; ++i) {
+    data[i] ^= KeyStreamByte();
+    UpdateKeys(data[i]);
+  }
+}
+
+void TPkCipher::Encrypt(uint8_t* data, size_t size) {
+  for (size_t i = 0; i < size; ++i) {
+    const uint8_t plain = data[i];
+    data[i] ^= KeyStreamByte();
+    UpdateKeys(plain);
+  }
 }
 
 }  // namespace skin

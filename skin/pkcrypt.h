@@ -1,6 +1,7 @@
-// Traditional PKWARE decryption ("ZipCrypto") of skin archive entries, used by archive.cpp.
-// Three 32-bit keys are set up from the password, then updated with every decrypted byte.
-// One object decrypts one entry; not thread-safe.
+// Traditional PKWARE encryption ("ZipCrypto") of skin archive entries: decryption for the
+// extractor (archive.cpp), encryption for the dzskin tool's archive writer. Three 32-bit keys
+// are set up from the password, then updated with every plain byte. One object serves one
+// entry in one direction; not thread-safe.
 #pragma once
 
 #include <cstddef>
@@ -15,15 +16,17 @@ constexpr size_t kEncryptionHeaderSize = 12;  // random bytes in front of encryp
 // inversion: the key update of the encryption.
 uint32_t Crc32Step(uint32_t crc, uint8_t byte);
 
-class TPkDecrypter {
+class TPkCipher {
  public:
   // Initialises the keys and updates them with each password byte.
-  explicit TPkDecrypter(const std::string& password);
+  explicit TPkCipher(const std::string& password);
 
-  uint8_t DecryptByte(uint8_t cipher);
+  // Decrypt or encrypt `size` bytes in place, continuing the key stream.
   void Decrypt(uint8_t* data, size_t size);
+  void Encrypt(uint8_t* data, size_t size);
 
  private:
+  uint8_t KeyStreamByte() const;
   void UpdateKeys(uint8_t plain);
 
   uint32_t keys_[3];

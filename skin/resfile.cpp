@@ -1,57 +1,18 @@
-// Parsing of the skin resource file and lookups in its tables.
-//
-// Header (24 bytes at offset 0; integers are 32-bit little-endian):
-//   OFFSET SIZE MEANING
-//        0   12 not interpreted
-//       12    4 header length: the number of header bytes; 24
-//       16    4 not interpreted
-//       20    4 offset of the first directory record
-// Directory record (77 bytes, at any offset; the records form a chain):
-//   OFFSET SIZE MEANING
-//        0   64 entry name, 8-bit, ended by the first zero byte or the end of the field
-//       64    1 kind: 0 bitmap, 1 integer, 2 byte, 3 string; other kinds are skipped
-//       65    4 offset of the value in the file
-//       69    4 size of the value (bitmaps and strings)
-//       73    4 offset of the next record; 0 ends the chain
-// The record whose next offset is 0 is the end marker: it is read, never taken as an entry.
-// Values: a bitmap is a complete BMP file; an integer 4 bytes, signed; a byte 1 byte; a
-// string `size` bytes of text.
+// Parsing of the skin resource file (layout in resfile.h) and lookups in its tables.
 #include "skin/resfile.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <unordered_set>
 
+#include "platform/asciitext.h"
 #include "platform/bytereader.h"
+#include "platform/bytewriter.h"
 #include "skin/bmp.h"
 
 namespace skin {
 namespace {
-
-constexpr size_t kHeaderLengthOffset = 12;
-constexpr size_t kFirstRecordOffset = 20;
-
-struct Record {
-  std::string name;
-  uint8_t kind = 0;
-  uint32_t valueOffset = 0;
-  uint32_t valueSize = 0;
-  uint32_t next = 0;
-};
-
-bool ReadRecord(const uint8_t* data, size_t size, uint32_t offset, Record& rec) {
-  platform::ByteReader r(data, size);
-  r.Seek(offset);
-  const uint8_t* name = r.Take(kResourceNameSize);
-  rec.kind = r.U8();
-  rec.valueOffset = r.U32();
-  rec.valueSize = r.U32();
-  rec.next = r.U32();
-  if (!r.ok()) return false;
-  size_t len = 0;
-  while (len < kResourceNameSize && name[len] != 0) ++len;
-  rec.name.assign(reinterpret_cast<const char*>(name), len);
-  return true;
-}
 
 // The value part of a "name=value" line whose name matches, or nullptr.
 const std::string* FindLine(const std::vector<std::string>& lines, std::string_view name,
@@ -59,7 +20,7 @@ const std::string* FindLine(const std::vector<std::string>& lines, std::string_v
   for (const std::string& line : lines) {
     size_t eq = line.find('=');
     std::string_view lineName = std::string_view(line).substr(0, eq);
-    if (eq != std::string::npos && SameName(lineName, name)) {
+    if (eq != std::string::npos && platform::EqualsAsciiNoCase(lineName, name)) {
       value = std::string_view(line).substr(eq + 1);
       return &line;
     }
@@ -74,16 +35,36 @@ bool ParseInt(std::string_view text, int32_t& out) {
   return ec == std::errc() && p == end;
 }
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
 }  // namespace
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
+// The record's fields follow each other in this order, so the reader takes them in turn.
+static_assert(kRecordKindAt == kResourceNameSize && kRecordValueOffsetAt == kRecordKindAt + 1 &&
+              kRecordValueSizeAt == kRecordValueOffsetAt + 4 &&
+              kRecordNextAt == kRecordValueSizeAt + 4 && kResourceRecordSize == kRecordNextAt + 4);
+
+bool ReadResourceRecord(const uint8_t* data, size_t size, size_t offset, TResourceRecord& rec) {
+  platform::ByteReader r(data, size);
+  r.Seek(offset);
+  const uint8_t* name = r.Take(kResourceNameSize);
+  rec.kind = r.U8();
+  rec.valueOffset = r.U32();
+  rec.valueSize = r.U32();
+  rec.next = r.U32();
+  if (!r.ok()) return false;
+  size_t len = 0;
+  while (len < kResourceNameSize && name[len] != 0) ++len;
+  rec.name.assign(reinterpret_cast<const char*>(name), len);
   return true;
+}
+
+void StoreResourceRecord(std::vector<uint8_t>& bytes, size_t at, const TResourceRecord& rec) {
+  const size_t nameSize = std::min(rec.name.size(), kResourceNameSize);
+  std::memcpy(&bytes[at], rec.name.data(), nameSize);
+  std::memset(&bytes[at + nameSize], 0, kResourceNameSize - nameSize);
+  bytes[at + kRecordKindAt] = rec.kind;
+  platform::StoreLE(bytes, at + kRecordValueOffsetAt, rec.valueOffset, 4);
+  platform::StoreLE(bytes, at + kRecordValueSizeAt, rec.valueSize, 4);
+  platform::StoreLE(bytes, at + kRecordNextAt, rec.next, 4);
 }
 
 const char* ResFileStatusText(ResFileStatus status) {
@@ -120,12 +101,12 @@ void Tsk2SkinFileReader::Clear() {
 ResFileStatus Tsk2SkinFileReader::Parse(const uint8_t* data, size_t size, std::string* detail) {
   Clear();
   platform::ByteReader r(data, size);
-  r.Seek(kHeaderLengthOffset);
+  r.Seek(kResourceHeaderLengthAt);
   const uint32_t headerLength = r.U32();
   if (!r.ok()) return ResFileStatus::kTruncatedHeader;
   if (headerLength < kResourceHeaderSize) return ResFileStatus::kBadHeaderLength;
   if (headerLength > size) return ResFileStatus::kTruncatedHeader;
-  r.Seek(kFirstRecordOffset);
+  r.Seek(kResourceFirstRecordAt);
   uint32_t offset = r.U32();
 
   std::unordered_set<uint32_t> visited;
@@ -139,8 +120,9 @@ ResFileStatus Tsk2SkinFileReader::Parse(const uint8_t* data, size_t size, std::s
   for (;;) {
     if (visited.size() >= kMaxResourceRecords) return fail(ResFileStatus::kTooManyRecords, "");
     if (!visited.insert(offset).second) return fail(ResFileStatus::kChainLoops, "");
-    Record rec;
-    if (!ReadRecord(data, size, offset, rec)) return fail(ResFileStatus::kRecordOutOfFile, "");
+    TResourceRecord rec;
+    if (!ReadResourceRecord(data, size, offset, rec))
+      return fail(ResFileStatus::kRecordOutOfFile, "");
     if (rec.next == 0) break;  // the end marker
     offset = rec.next;
 
@@ -191,7 +173,7 @@ ResFileStatus Tsk2SkinFileReader::Parse(const uint8_t* data, size_t size, std::s
 
 const SkinImage* Tsk2SkinFileReader::FindBitmap(std::string_view name) const {
   for (const BitmapEntry& e : bitmaps_) {
-    if (SameName(e.first, name)) return &e.second;
+    if (platform::EqualsAsciiNoCase(e.first, name)) return &e.second;
   }
   return nullptr;
 }

@@ -20,9 +20,52 @@ namespace skin {
 // Record kinds; other values are skipped.
 enum class ResourceKind : uint8_t { kBitmap = 0, kInteger = 1, kByte = 2, kString = 3 };
 
+// The file's layout, read by Tsk2SkinFileReader and written by WriteResourceFile
+// (resfilewriter.h) and the tests. Integers are 32-bit little-endian.
+//
+// Header, kResourceHeaderSize bytes at offset 0:
+//   OFFSET SIZE DESCRIPTION
+//        0   12 not interpreted (the writer puts kResourceMagic there)
+//       12    4 header length: the number of header bytes; at least 24
+//       16    4 not interpreted (the writer puts the number of entries there)
+//       20    4 offset of the first directory record
+// Directory record, kResourceRecordSize bytes at any offset; the records form a chain:
+//   OFFSET SIZE DESCRIPTION
+//        0   64 entry name, 8-bit, ended by the first zero byte or the end of the field
+//       64    1 kind (ResourceKind); other kinds are skipped
+//       65    4 offset of the value in the file
+//       69    4 size of the value (bitmaps and strings)
+//       73    4 offset of the next record; 0 ends the chain
+// The record whose next offset is 0 is the end marker: it is read, never taken as an entry.
+// Values: a bitmap is a complete BMP file; an integer 4 bytes, signed; a byte 1 byte; a
+// string `size` bytes of text.
 constexpr size_t kResourceHeaderSize = 24;
+constexpr size_t kResourceHeaderLengthAt = 12;
+constexpr size_t kResourceEntryCountAt = 16;
+constexpr size_t kResourceFirstRecordAt = 20;
+constexpr char kResourceMagic[] = "DZSKINRES";
+
 constexpr size_t kResourceRecordSize = 77;
-constexpr size_t kResourceNameSize = 64;
+constexpr size_t kResourceNameSize = 64;  // the name field, at offset 0
+constexpr size_t kRecordKindAt = 64;
+constexpr size_t kRecordValueOffsetAt = 65;
+constexpr size_t kRecordValueSizeAt = 69;
+constexpr size_t kRecordNextAt = 73;
+
+// The values of a directory record.
+struct TResourceRecord {
+  std::string name;
+  uint8_t kind = 0;  // a ResourceKind, or any other value (skipped by readers)
+  uint32_t valueOffset = 0;
+  uint32_t valueSize = 0;
+  uint32_t next = 0;  // 0: the end marker
+};
+
+// Reads the record at `offset`; false when it does not lie wholly inside the `size` bytes.
+bool ReadResourceRecord(const uint8_t* data, size_t size, size_t offset, TResourceRecord& record);
+// Writes the record at `bytes[at]`, its name cut to kResourceNameSize bytes and padded with
+// zero bytes. REQUIRES: at + kResourceRecordSize <= bytes.size().
+void StoreResourceRecord(std::vector<uint8_t>& bytes, size_t at, const TResourceRecord& record);
 
 // Limits on hostile input. A skin has 84 keys, so a few thousand records is ample; the value
 // limits stop a chain whose records all point at one large value from multiplying it.
@@ -81,8 +124,5 @@ class Tsk2SkinFileReader {
   std::vector<std::string> bytes_;
   std::vector<std::string> strings_;
 };
-
-// Case-insensitive (ASCII letters) equality of two names.
-bool SameName(std::string_view a, std::string_view b);
 
 }  // namespace skin

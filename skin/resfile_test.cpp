@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/bytewriter.h"
 #include "skin/bmp.h"
 #include "skin/resfilewriter.h"
 
@@ -19,12 +20,12 @@ struct ResBuilder {
   std::vector<uint8_t> bytes = std::vector<uint8_t>(24, 0);
 
   ResBuilder() {
-    Put32(12, 24);  // header length
-    Put32(20, 24);  // first record right after the header
+    Put32(kResourceHeaderLengthAt, 24);
+    Put32(kResourceFirstRecordAt, 24);  // right after the header
   }
   void Put32(size_t at, uint32_t v) {
     if (bytes.size() < at + 4) bytes.resize(at + 4);
-    for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(v >> (8 * i));
+    platform::StoreLE(bytes, at, v, 4);
   }
   size_t Append(const std::vector<uint8_t>& v) {
     size_t at = bytes.size();
@@ -35,12 +36,8 @@ struct ResBuilder {
   size_t Record(const std::string& name, uint8_t kind, uint32_t valueOffset, uint32_t size,
                 uint32_t next) {
     size_t at = bytes.size();
-    bytes.resize(at + 77, 0);
-    std::memcpy(&bytes[at], name.data(), std::min<size_t>(name.size(), 64));
-    bytes[at + 64] = kind;
-    Put32(at + 65, valueOffset);
-    Put32(at + 69, size);
-    Put32(at + 73, next);
+    bytes.resize(at + kResourceRecordSize, 0);
+    StoreResourceRecord(bytes, at, {name, kind, valueOffset, size, next});
     return at;
   }
 };
@@ -163,7 +160,7 @@ TEST(ResFile, ApplyTransparentColorFixesEveryBitmap) {
 
 TEST(ResFileCorrupt, ChainThatLoopsBackFails) {
   ResBuilder f = ThreeRecordFile("A", 1, "B", 2);
-  f.Put32(101 + 73, 24);  // B points back to A
+  f.Put32(101 + kRecordNextAt, 24);  // B points back to A
   Tsk2SkinFileReader r;
   EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kChainLoops);
   EXPECT_TRUE(r.Integers().empty());
@@ -171,24 +168,24 @@ TEST(ResFileCorrupt, ChainThatLoopsBackFails) {
 
 TEST(ResFileCorrupt, RecordThatPointsToItselfFails) {
   ResBuilder f = ThreeRecordFile("A", 1, "B", 2);
-  f.Put32(24 + 73, 24);
+  f.Put32(24 + kRecordNextAt, 24);
   Tsk2SkinFileReader r;
   EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kChainLoops);
 }
 
 TEST(ResFileCorrupt, NextRecordOutsideTheFileFails) {
   ResBuilder f = ThreeRecordFile("A", 1, "B", 2);
-  f.Put32(24 + 73, 0xFFFFFFF0);
+  f.Put32(24 + kRecordNextAt, 0xFFFFFFF0);
   Tsk2SkinFileReader r;
   EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kRecordOutOfFile);
   // A record that starts inside but runs over the end.
-  f.Put32(24 + 73, uint32_t(f.bytes.size() - 10));
+  f.Put32(24 + kRecordNextAt, uint32_t(f.bytes.size() - 10));
   EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kRecordOutOfFile);
 }
 
 TEST(ResFileCorrupt, FirstRecordOutsideTheFileFails) {
   ResBuilder f = ThreeRecordFile("A", 1, "B", 2);
-  f.Put32(20, uint32_t(f.bytes.size()));
+  f.Put32(kResourceFirstRecordAt, uint32_t(f.bytes.size()));
   Tsk2SkinFileReader r;
   EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kRecordOutOfFile);
 }
@@ -196,20 +193,20 @@ TEST(ResFileCorrupt, FirstRecordOutsideTheFileFails) {
 TEST(ResFileCorrupt, ValueOutsideTheFileFails) {
   Tsk2SkinFileReader r;
   ResBuilder integer = ThreeRecordFile("A", 1, "B", 2);
-  integer.Put32(24 + 65, uint32_t(integer.bytes.size() - 2));
+  integer.Put32(24 + kRecordValueOffsetAt, uint32_t(integer.bytes.size() - 2));
   EXPECT_EQ(ParseInto(integer.bytes, r), ResFileStatus::kValueOutOfFile);
   ResBuilder byte = ThreeRecordFile("A", 1, "B", 2);
-  byte.Put32(101 + 65, uint32_t(byte.bytes.size()));
+  byte.Put32(101 + kRecordValueOffsetAt, uint32_t(byte.bytes.size()));
   EXPECT_EQ(ParseInto(byte.bytes, r), ResFileStatus::kValueOutOfFile);
   ResBuilder string = ThreeRecordFile("A", 1, "B", 2);
-  string.bytes[24 + 64] = 3;          // A becomes a string...
-  string.Put32(24 + 69, 0xFFFFFFFF);  // ...claiming 4 GB
+  string.bytes[24 + kRecordKindAt] = 3;               // A becomes a string...
+  string.Put32(24 + kRecordValueSizeAt, 0xFFFFFFFF);  // ...claiming 4 GB
   EXPECT_EQ(ParseInto(string.bytes, r), ResFileStatus::kValueOutOfFile);
 }
 
 TEST(ResFileCorrupt, BadBitmapFailsTheWholeFile) {
   ResBuilder f = ThreeRecordFile("A", 1, "B", 2);
-  f.bytes[24 + 64] = 0;  // A's four value bytes are no bitmap file
+  f.bytes[24 + kRecordKindAt] = 0;  // A's four value bytes are no bitmap file
   Tsk2SkinFileReader r;
   std::string detail;
   EXPECT_EQ(r.Parse(f.bytes.data(), f.bytes.size(), &detail), ResFileStatus::kBadBitmap);
@@ -220,10 +217,10 @@ TEST(ResFileCorrupt, BadBitmapFailsTheWholeFile) {
 TEST(ResFileCorrupt, HeaderLengthOutOfRangeFails) {
   Tsk2SkinFileReader r;
   ResBuilder small = ThreeRecordFile("A", 1, "B", 2);
-  small.Put32(12, 20);
+  small.Put32(kResourceHeaderLengthAt, 20);
   EXPECT_EQ(ParseInto(small.bytes, r), ResFileStatus::kBadHeaderLength);
   ResBuilder large = ThreeRecordFile("A", 1, "B", 2);
-  large.Put32(12, uint32_t(large.bytes.size() + 1));
+  large.Put32(kResourceHeaderLengthAt, uint32_t(large.bytes.size() + 1));
   EXPECT_EQ(ParseInto(large.bytes, r), ResFileStatus::kTruncatedHeader);
   std::vector<uint8_t> tiny(15, 0);
   EXPECT_EQ(ParseInto(tiny, r), ResFileStatus::kTruncatedHeader);
@@ -249,7 +246,7 @@ TEST(ResFileCorrupt, ChainLongerThanTheRecordLimitFails) {
   f.Record("", 0, 0, 0, 0);
   Tsk2SkinFileReader r;
   EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kTooManyRecords);
-  f.Put32(24 + (count - 1) * 77 + 73, 0);  // end one record earlier: within the limit
+  f.Put32(24 + (count - 1) * 77 + kRecordNextAt, 0);  // end one record earlier: within the limit
   EXPECT_EQ(ParseInto(f.bytes, r), ResFileStatus::kOk);
 }
 
@@ -277,15 +274,17 @@ TEST(ResFileWriter, LayoutMatchesTheFormat) {
     return uint32_t(file[o]) | uint32_t(file[o + 1]) << 8 | uint32_t(file[o + 2]) << 16 |
            uint32_t(file[o + 3]) << 24;
   };
-  EXPECT_EQ(at32(12), 24u);
-  EXPECT_EQ(at32(20), 24u);
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 9), "DZSKINRES");
+  EXPECT_EQ(at32(kResourceHeaderLengthAt), 24u);
+  EXPECT_EQ(at32(kResourceEntryCountAt), 1u);
+  EXPECT_EQ(at32(kResourceFirstRecordAt), 24u);
   EXPECT_EQ(file[24], 'A');
   EXPECT_EQ(file[25], 0);
-  EXPECT_EQ(file[24 + 64], 1);
-  EXPECT_EQ(at32(24 + 65), 24u + 2 * 77);
-  EXPECT_EQ(at32(24 + 69), 4u);
-  EXPECT_EQ(at32(24 + 73), 101u);
-  EXPECT_EQ(at32(101 + 73), 0u);
+  EXPECT_EQ(file[24 + kRecordKindAt], 1);
+  EXPECT_EQ(at32(24 + kRecordValueOffsetAt), 24u + 2 * 77);
+  EXPECT_EQ(at32(24 + kRecordValueSizeAt), 4u);
+  EXPECT_EQ(at32(24 + kRecordNextAt), 101u);
+  EXPECT_EQ(at32(101 + kRecordNextAt), 0u);
   EXPECT_EQ(at32(24 + 2 * 77), 0xFFFFFFFEu);
 }
 

@@ -1,17 +1,12 @@
-// Resource file writer; the layout is documented in resfile.cpp.
+// Resource file writer; the layout is documented in resfile.h.
 #include "skin/resfilewriter.h"
 
 #include <cstring>
 #include <limits>
 
+#include "platform/bytewriter.h"
+
 namespace skin {
-namespace {
-
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
-}
-
-}  // namespace
 
 ResourceEntry IntegerEntry(const std::string& name, int32_t value) {
   uint32_t u = uint32_t(value);
@@ -48,20 +43,18 @@ bool WriteResourceFile(const std::vector<ResourceEntry>& entries, std::vector<ui
     return false;
   }
   out.assign(total, 0);
-  std::memcpy(out.data(), "DZSKINRES", 9);
-  Put32(out, 12, uint32_t(kResourceHeaderSize));
-  Put32(out, 16, uint32_t(entries.size()));
-  Put32(out, 20, uint32_t(kResourceHeaderSize));
+  std::memcpy(out.data(), kResourceMagic, sizeof kResourceMagic - 1);
+  platform::StoreLE(out, kResourceHeaderLengthAt, kResourceHeaderSize, 4);
+  platform::StoreLE(out, kResourceEntryCountAt, entries.size(), 4);
+  platform::StoreLE(out, kResourceFirstRecordAt, kResourceHeaderSize, 4);
 
   size_t valueAt = kResourceHeaderSize + records * kResourceRecordSize;
   for (size_t i = 0; i < entries.size(); ++i) {
     const ResourceEntry& e = entries[i];
     const size_t at = kResourceHeaderSize + i * kResourceRecordSize;
-    std::memcpy(&out[at], e.name.data(), e.name.size());
-    out[at + 64] = uint8_t(e.kind);
-    Put32(out, at + 65, uint32_t(valueAt));
-    Put32(out, at + 69, uint32_t(e.value.size()));
-    Put32(out, at + 73, uint32_t(at + kResourceRecordSize));
+    StoreResourceRecord(out, at,
+                        {e.name, uint8_t(e.kind), uint32_t(valueAt), uint32_t(e.value.size()),
+                         uint32_t(at + kResourceRecordSize)});
     if (!e.value.empty()) std::memcpy(&out[valueAt], e.value.data(), e.value.size());
     valueAt += e.value.size();
   }

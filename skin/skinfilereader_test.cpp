@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/bytewriter.h"
 #include "platform/exceptions.h"
 #include "platform/files.h"
+#include "skin/resfile.h"
 #include "testing/deflatewriter.h"
 #include "testing/zipwriter.h"
 
@@ -38,26 +40,17 @@ void SetVariable(const char* name, const std::optional<std::string>& value) {
 }
 #endif
 
-// A resource file with one integer entry and the end marker, laid out field by field:
-// 24-byte header (header length at 12, first record offset at 20), then 77-byte records
-// (name 64, kind 1, value offset 4, value size 4, next record offset 4), then the value.
+// A resource file with one integer entry and the end marker (layout in resfile.h): the
+// header, the two records right behind it, then the value.
 std::vector<uint8_t> ResourceFile(const std::string& name, int32_t value) {
-  std::vector<uint8_t> f(24, 0);
-  dztest::SetU32(f, 12, 24);
-  dztest::SetU32(f, 20, 24);
-  auto record = [&f](const std::string& recordName, uint8_t kind, uint32_t valueOffset,
-                     uint32_t size, uint32_t next) {
-    std::string field = recordName;
-    field.resize(64, '\0');
-    dztest::PutBytes(f, field);
-    f.push_back(kind);
-    dztest::PutU32(f, valueOffset);
-    dztest::PutU32(f, size);
-    dztest::PutU32(f, next);
-  };
-  record(name, 1, 24 + 77 + 77, 4, 24 + 77);
-  record("END", 0, 0, 0, 0);
-  dztest::PutU32(f, static_cast<uint32_t>(value));
+  constexpr size_t kFirst = kResourceHeaderSize, kSecond = kFirst + kResourceRecordSize;
+  constexpr size_t kValue = kSecond + kResourceRecordSize;
+  std::vector<uint8_t> f(kValue, 0);
+  platform::StoreLE(f, kResourceHeaderLengthAt, kResourceHeaderSize, 4);
+  platform::StoreLE(f, kResourceFirstRecordAt, kFirst, 4);
+  StoreResourceRecord(f, kFirst, {name, uint8_t(ResourceKind::kInteger), kValue, 4, kSecond});
+  StoreResourceRecord(f, kSecond, {"END", 0, 0, 0, 0});
+  platform::AppendU32(f, static_cast<uint32_t>(value));
   return f;
 }
 

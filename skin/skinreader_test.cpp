@@ -4,13 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "skin/bmp.h"
 #include "skin/resfilewriter.h"
+#include "skin/skinreader_testing.h"
 
 namespace skin {
 namespace {
@@ -22,14 +20,6 @@ const ColorRef kForm = MakeColor(0xDC, 0xE4, 0xEE);
 // instead of extracting an archive.
 class SkinReaderTest : public testing::Test {
  protected:
-  void SetUp() override {
-    path_ = (std::filesystem::temp_directory_path() /
-             ("skinreader_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".skin"))
-                .string();
-    std::ofstream(path_, std::ios::binary) << "archive";
-  }
-  void TearDown() override { std::remove(path_.c_str()); }
-
   SkinFileOpener Opener() {
     return [this](const std::string& path, const std::string& password) {
       ++opened_;
@@ -47,7 +37,8 @@ class SkinReaderTest : public testing::Test {
     ASSERT_TRUE(WriteResourceFile(entries, resource_, error)) << error;
   }
 
-  std::string path_;
+  ScratchArchive archive_;
+  const std::string path_ = archive_.Path();
   std::vector<uint8_t> resource_;
   int opened_ = 0;
   bool fail_ = false;

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <map>
 
+#include "skin/raster.h"
 #include "skin/skinkeys.h"
 #include "skins/dozivizskin.h"
-#include "skins/raster.h"
 
 namespace skingen {
+
+using namespace skin;  // the generator draws with the skin library's raster toolkit
+
 namespace {
 
 using Bitmaps = std::map<std::string, SkinImage>;
@@ -46,13 +49,6 @@ void NinePart(SkinImage& dst, const Rect& r, const SkinImage& src) {
     for (int i = 0; i < 3; ++i)
       StretchBlit(dst, {dx[i], dy[j], dx[i + 1], dy[j + 1]}, src,
                   {sx[i], sy[j], sx[i + 1], sy[j + 1]}, &key);
-}
-
-void Frame1(SkinImage& img, const Rect& r, ColorRef c) {
-  Fill(img, {r.left, r.top, r.right, r.top + 1}, Solid(c));
-  Fill(img, {r.left, r.bottom - 1, r.right, r.bottom}, Solid(c));
-  Fill(img, {r.left, r.top, r.left + 1, r.bottom}, Solid(c));
-  Fill(img, {r.right - 1, r.top, r.right, r.bottom}, Solid(c));
 }
 
 void CenteredLabel(SkinImage& img, const Rect& r, const std::string& text, ColorRef c) {
@@ -116,7 +112,7 @@ SkinImage PreviewWindow(const Bitmaps& b, const std::string& caption, int hotFra
     const bool hot = std::string(item) == "EDIT";
     if (hot) {
       Fill(win, r, Solid(Color("SKIN2_TOPSELECTEDMENUCOLOR")));
-      Frame1(win, r, Color("SKIN2_TOPSELECTEDMENUBORDERCOLOR"));
+      FrameRect(win, r, Color("SKIN2_TOPSELECTEDMENUBORDERCOLOR"));
     }
     DrawLabel(win, mx, top + 7, item,
               Color(hot ? "SKIN2_TOPSELECTEDMENUFONTCOLOR" : "SKIN2_TOPMENUFONTCOLOR"));
@@ -126,7 +122,7 @@ SkinImage PreviewWindow(const Bitmaps& b, const std::string& caption, int hotFra
   // Search edit.
   const Rect edit = {14, 58, 250, 78};
   Fill(win, edit, Solid(Color("SKIN2_CONTROLCOLOR")));
-  Frame1(win, edit, Color("SKIN2_CONTROLBORDERCOLOR"));
+  FrameRect(win, edit, Color("SKIN2_CONTROLBORDERCOLOR"));
   DrawLabel(win, edit.left + 6, edit.top + 7, "SEARCH LYRICS", Rgb(0x8A9AB0));
 
   // Push buttons in their three states.
@@ -180,7 +176,7 @@ SkinImage PreviewWindow(const Bitmaps& b, const std::string& caption, int hotFra
   const int ty = 240;
   const Rect page = {14, ty + 21, 244, h - 12};
   Fill(win, page, Solid(Color("SKIN2_TABCONTROLCOLOR")));
-  Frame1(win, page, Color("SKIN2_CONTROLBORDERCOLOR"));
+  FrameRect(win, page, Color("SKIN2_CONTROLBORDERCOLOR"));
   StretchBlit(win, {page.left, page.top, page.right, page.top + line.height}, line, Whole(line));
   const char* tabNames[3] = {"LYRIC", "SONG", "NOTES"};
   for (int i = 0; i < 3; ++i) {
@@ -194,7 +190,7 @@ SkinImage PreviewWindow(const Bitmaps& b, const std::string& caption, int hotFra
   // A vertical scroll bar beside a list, thumb drawn from its five pieces.
   const Rect list = {262, 58, w - 14, h - 12};
   Fill(win, list, Solid(Color("SKIN2_CONTROLCOLOR")));
-  Frame1(win, list, Color("SKIN2_CONTROLBORDERCOLOR"));
+  FrameRect(win, list, Color("SKIN2_CONTROLBORDERCOLOR"));
   const char* rows[] = {"ABBA", "BEATLES", "COLDPLAY", "DEPECHE", "EAGLES", "FLEETWOOD"};
   for (int i = 0; i < 6; ++i) {
     const Rect row = {list.left + 1, list.top + 1 + i * 16, list.right - 17,

@@ -8,10 +8,13 @@
 #include <cmath>
 #include <map>
 
+#include "skin/raster.h"
 #include "skin/skinkeys.h"
-#include "skins/raster.h"
 
 namespace skingen {
+
+using namespace skin;  // the generator draws with the skin library's raster toolkit
+
 namespace {
 
 // --- Palette ----------------------------------------------------------------------------------

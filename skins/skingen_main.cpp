@@ -10,7 +10,7 @@
 #include "skin/bmp.h"
 #include "skins/contactsheet.h"
 #include "skins/dozivizskin.h"
-#include "skins/raster.h"
+#include "skins/png.h"
 
 namespace {
 

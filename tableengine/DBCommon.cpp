@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/asciitext.h"
 #include "tableengine/exprblock.h"
 #include "tableengine/exprvalues.h"
 
@@ -39,17 +40,6 @@ constexpr char kFalseWord[] = "False";
 
 constexpr size_t kMaxLiteralLength = 256;  // characters of a string literal kept
 
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c != 0 && static_cast<unsigned char>(c) < '!'; }
@@ -69,14 +59,15 @@ constexpr const char* kFunctionNames[] = {"UPPER",     "LOWER",  "SUBSTRING", "T
 
 bool IsFunctionName(std::string_view name) {
   for (const char* f : kFunctionNames)
-    if (EqualsIgnoreCase(name, f)) return true;
+    if (platform::EqualsAsciiNoCase(name, f)) return true;
   return false;
 }
 
 bool IsAggregateName(std::string_view name) {
-  return EqualsIgnoreCase(name, "SUM") || EqualsIgnoreCase(name, "MIN") ||
-         EqualsIgnoreCase(name, "MAX") || EqualsIgnoreCase(name, "AVG") ||
-         EqualsIgnoreCase(name, "COUNT") || EqualsIgnoreCase(name, "COUNT(*)");
+  return platform::EqualsAsciiNoCase(name, "SUM") || platform::EqualsAsciiNoCase(name, "MIN") ||
+         platform::EqualsAsciiNoCase(name, "MAX") || platform::EqualsAsciiNoCase(name, "AVG") ||
+         platform::EqualsAsciiNoCase(name, "COUNT") ||
+         platform::EqualsAsciiNoCase(name, "COUNT(*)");
 }
 
 bool IsIncomparable(TFieldType t) {
@@ -289,11 +280,11 @@ bool TExprParser::ReadSymbol(size_t& p) {
   size_t start = p++;
   while (IsSymbolChar(t[p])) ++p;
   tokenText_.assign(t + start, t + p);
-  if (EqualsIgnoreCase(tokenText_, "LIKE")) {
+  if (platform::EqualsAsciiNoCase(tokenText_, "LIKE")) {
     token_ = etLIKE;
-  } else if (EqualsIgnoreCase(tokenText_, "IN")) {
+  } else if (platform::EqualsAsciiNoCase(tokenText_, "IN")) {
     token_ = etIN;
-  } else if (EqualsIgnoreCase(tokenText_, "IS")) {
+  } else if (platform::EqualsAsciiNoCase(tokenText_, "IS")) {
     auto nextWord = [&](std::string& word) {
       while (IsBlank(t[p])) ++p;
       size_t w = p;
@@ -302,9 +293,10 @@ bool TExprParser::ReadSymbol(size_t& p) {
     };
     std::string word;
     nextWord(word);
-    if (EqualsIgnoreCase(word, "NULL")) {
+    if (platform::EqualsAsciiNoCase(word, "NULL")) {
       token_ = etISNULL;
-    } else if (EqualsIgnoreCase(word, "NOT") && (nextWord(word), EqualsIgnoreCase(word, "NULL"))) {
+    } else if (platform::EqualsAsciiNoCase(word, "NOT") &&
+               (nextWord(word), platform::EqualsAsciiNoCase(word, "NULL"))) {
       token_ = etISNOTNULL;
     } else {
       pos_ = p;
@@ -375,17 +367,18 @@ bool TExprParser::QuoteKeepsLiteralOpen(size_t q) const {
                                               "AND",   "OR",        "LIKE",  "IS",         "FROM",
                                               "WHERE", "HAVING",    "UNION", "PLAN",       "NULL"};
   for (const char* k : kKeywords)
-    if (EqualsIgnoreCase(word, k)) return false;
+    if (platform::EqualsAsciiNoCase(word, k)) return false;
   auto followedBy = [&](const char* next) {
     size_t r = q;
     while (t[r] == ' ' || t[r] == '\r' || t[r] == '\n') ++r;
     size_t w = r;
     while (IsLetter(t[r])) ++r;
-    return EqualsIgnoreCase(std::string_view(t + w, r - w), next);
+    return platform::EqualsAsciiNoCase(std::string_view(t + w, r - w), next);
   };
-  if ((EqualsIgnoreCase(word, "GROUP") || EqualsIgnoreCase(word, "ORDER")) && followedBy("BY"))
+  if ((platform::EqualsAsciiNoCase(word, "GROUP") || platform::EqualsAsciiNoCase(word, "ORDER")) &&
+      followedBy("BY"))
     return false;
-  if (EqualsIgnoreCase(word, "FOR") && followedBy("UPDATE")) return false;
+  if (platform::EqualsAsciiNoCase(word, "FOR") && followedBy("UPDATE")) return false;
   return true;
 }
 
@@ -394,7 +387,7 @@ bool TExprParser::QuoteKeepsLiteralOpen(size_t q) const {
 
 TExprNode* TExprParser::ParseExpr() {
   TExprNode* left = ParseAnd();
-  while (left && token_ == etSymbol && EqualsIgnoreCase(tokenText_, "OR")) {
+  while (left && token_ == etSymbol && platform::EqualsAsciiNoCase(tokenText_, "OR")) {
     if (!NextToken()) return nullptr;
     TExprNode* right = ParseAnd();
     if (!right) return nullptr;
@@ -406,7 +399,7 @@ TExprNode* TExprParser::ParseExpr() {
 
 TExprNode* TExprParser::ParseAnd() {
   TExprNode* left = ParseNot();
-  while (left && token_ == etSymbol && EqualsIgnoreCase(tokenText_, "AND")) {
+  while (left && token_ == etSymbol && platform::EqualsAsciiNoCase(tokenText_, "AND")) {
     if (!NextToken()) return nullptr;
     TExprNode* right = ParseNot();
     if (!right) return nullptr;
@@ -417,7 +410,7 @@ TExprNode* TExprParser::ParseAnd() {
 }
 
 TExprNode* TExprParser::ParseNot() {
-  if (token_ == etSymbol && EqualsIgnoreCase(tokenText_, "NOT")) {
+  if (token_ == etSymbol && platform::EqualsAsciiNoCase(tokenText_, "NOT")) {
     if (!NextToken()) return nullptr;
     TExprNode* operand = ParsePredicate();
     if (!operand) return nullptr;
@@ -554,13 +547,13 @@ TExprNode* TExprParser::ParsePrimary() {
       if ((parserOptions_ & poExtendedSyntax) && text_[after] == '(' && IsFunctionName(name))
         return ParseFunction(name);
       if (!NextToken()) return nullptr;
-      if (EqualsIgnoreCase(name, "NULL")) {
+      if (platform::EqualsAsciiNoCase(name, "NULL")) {
         TExprNode* node = filter_.NewNode(enConst, canCONST, std::string(), nullptr, nullptr);
         node->isNull = true;
         return node;
       }
-      bool isTrue = EqualsIgnoreCase(name, kTrueWord);
-      if (isTrue || EqualsIgnoreCase(name, kFalseWord)) {
+      bool isTrue = platform::EqualsAsciiNoCase(name, kTrueWord);
+      if (isTrue || platform::EqualsAsciiNoCase(name, kFalseWord)) {
         TExprNode* node = filter_.NewNode(enConst, canCONST, isTrue ? "1" : "0", nullptr, nullptr);
         node->dataType = ftBoolean;
         node->isBoolWord = true;
@@ -601,7 +594,7 @@ TExprNode* TExprParser::ParseFunction(const std::string& written) {
   if (!NextToken()) return nullptr;
   std::string name = written;
   std::vector<TExprNode*> args;
-  if (token_ == etMUL && EqualsIgnoreCase(name, "COUNT")) {
+  if (token_ == etMUL && platform::EqualsAsciiNoCase(name, "COUNT")) {
     if (!NextToken()) return nullptr;
     if (token_ != etRParen) return FailToken(kRParenExpected);
     if (!NextToken()) return nullptr;
@@ -614,7 +607,7 @@ TExprNode* TExprParser::ParseFunction(const std::string& written) {
     --nesting_;
     if (!ok) return nullptr;
   }
-  bool needsNoArgument = name == "COUNT(*)" || EqualsIgnoreCase(name, "GETDATE");
+  bool needsNoArgument = name == "COUNT(*)" || platform::EqualsAsciiNoCase(name, "GETDATE");
   if (args.empty() && !needsNoArgument) return Fail(kTypeMismatch);
   TExprNode* node = filter_.NewNode(enFunc, canFUNC, name, nullptr, nullptr);
   node->scope = esConstant;
@@ -625,8 +618,7 @@ TExprNode* TExprParser::ParseFunction(const std::string& written) {
   if (node->depth > kMaxTreeDepth) return Fail(kTooComplex);
   node->args = std::move(args);
   std::string upper = name;
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  for (char& c : upper) c = platform::AsciiUpper(c);
   const TExprNode* first = node->args.empty() ? nullptr : node->args[0];
   if (upper == "UPPER" || upper == "LOWER" || upper == "SUBSTRING" || upper == "TRIM" ||
       upper == "TRIMLEFT" || upper == "TRIMRIGHT") {
@@ -655,10 +647,11 @@ TExprNode* TExprParser::NewFieldRef(const std::string& name) {
   int count = dataSet_.FieldCount();
   if (parserOptions_ & poUseOrigNames) {
     for (int i = 0; i < count && !found; ++i)
-      if (EqualsIgnoreCase(dataSet_.Field(i).originName, name)) found = &dataSet_.Field(i);
+      if (platform::EqualsAsciiNoCase(dataSet_.Field(i).originName, name))
+        found = &dataSet_.Field(i);
   }
   for (int i = 0; i < count && !found; ++i)
-    if (EqualsIgnoreCase(dataSet_.Field(i).name, name)) found = &dataSet_.Field(i);
+    if (platform::EqualsAsciiNoCase(dataSet_.Field(i).name, name)) found = &dataSet_.Field(i);
   if (!found) {
     std::string message = FormatMessage1(kFieldNotFound, name);
     if (!dataSet_.ComponentName().empty())

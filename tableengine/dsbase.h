@@ -85,15 +85,15 @@ class IDSBase {
 
   // Defines the fields; once per table (a second call does nothing and succeeds). Computes the
   // layout, finds the auto-increment field, makes the default and change indexes. On failure
-  // the table is reset to empty. 9986 / 10000 for bad descriptors.
+  // the table is reset to empty. DBERR_INVALIDPARAM / DBERR_INVALIDFLDTYPE for bad descriptors.
   virtual DBResult CreateTable(uint32_t fieldCount, const FieldDescriptor* fields,
                                const char* name) = 0;
   // Copies the 325-byte properties block.
   virtual DBResult GetProps(uint8_t* props) = 0;
   // Copies the computed descriptors (field count entries).
   virtual DBResult GetFieldDescs(FieldDescriptor* fields) = 0;
-  // Text of a status (at most 127 characters + NUL into `text`, kErrorTextSize bytes); 8712
-  // and an empty text for an unknown code.
+  // Text of a status (at most 127 characters + NUL into `text`, kErrorTextSize bytes);
+  // DBERR_OBJNOTFOUND and an empty text for an unknown code.
   virtual DBResult GetErrorString(DBResult code, char* text) = 0;
   virtual DBResult SetProp(uint32_t prop, uint32_t value) = 0;
   virtual DBResult GetProp(uint32_t prop, uint32_t* value) = 0;
@@ -151,18 +151,19 @@ class DSBASE : public IDSBase {
     return nulls_[size_t(rec - 1) * fields_.size() + field - 1];
   }
 
-  // Record number to flat record; 9985 for 0 or a number at or beyond the next record number.
+  // Record number to flat record; DBERR_OUTOFRANGE for 0 or a number at or beyond the next record
+  // number.
   DBResult ReadRecord(uint32_t rec, uint8_t* record) const;
   // Flat record into a slot within capacity (values and null flags; the attribute is kept).
   DBResult WriteRecord(uint32_t rec, const uint8_t* record);
   // Value pointer and null flag of a stored field; field 0 gives the attribute byte (null flag
-  // 0). 9985 for a bad record number, 9986 for a bad field number.
+  // 0). DBERR_OUTOFRANGE for a bad record number, DBERR_INVALIDPARAM for a bad field number.
   DBResult FieldAccess(uint32_t rec, uint32_t field, uint8_t** value, uint8_t* nullFlag);
-  // Makes room for one more slot (grows by half the capacity, at least kSlotGrowth); 9473
+  // Makes room for one more slot (grows by half the capacity, at least kSlotGrowth); DBERR_NOMEMORY
   // leaves the table unchanged.
   DBResult EnsureSlot();
   // Makes room for `count` slots in all at once (a packet import that knows its row count).
-  // 9473 leaves the table unchanged. REQUIRES: Created().
+  // DBERR_NOMEMORY leaves the table unchanged. REQUIRES: Created().
   DBResult ReserveSlots(uint32_t count);
   // Faults in the pages of the free slots' values on a thread of its own while the caller
   // fills them (a packet import after ReserveSlots). The slots may be written meanwhile; the
@@ -175,8 +176,8 @@ class DSBASE : public IDSBase {
   // ---- Loading (packet import) ----
   // Stores a record version as loaded, with its attribute byte, in the next slot; counts it as
   // live when neither deleted, superseded nor hidden (every version of a delta table is live).
-  // Indexes are not touched: call RebuildIndexes once all records and the log are in. 9473 when the
-  // store cannot grow.
+  // Indexes are not touched: call RebuildIndexes once all records and the log are in.
+  // DBERR_NOMEMORY when the store cannot grow.
   DBResult AppendStoredRecord(const uint8_t* record, uint8_t attribute, uint32_t* rec);
   // Rebuilds every index from the store (the change index from the log).
   DBResult RebuildIndexes();
@@ -186,17 +187,19 @@ class DSBASE : public IDSBase {
   DBResult InitRecord(uint8_t* record) const;
   // Puts a value (nullptr = blank, flag 1) into a flat record; strings are trimmed of trailing
   // blanks (unless property 23 is off) and zero-filled; packed decimals take the field's digits
-  // and places. 9986 for a bad field number.
+  // and places. DBERR_INVALIDPARAM for a bad field number.
   DBResult PutField(uint8_t* record, uint32_t field, const void* value) const;
   // Copies the field's bytes (when `value` is not null) and gives its null flag.
   DBResult GetField(const uint8_t* record, uint32_t field, void* value, uint8_t* nullFlag) const;
 
   // ---- Blobs (through a flat record's blob field) ----
   // Writes `length` bytes at `offset`: offset 0 makes a new entry (writing nothing makes the
-  // field blank); a later offset extends/overwrites the field's entry. 9986 for a non-blob field.
+  // field blank); a later offset extends/overwrites the field's entry. DBERR_INVALIDPARAM for a
+  // non-blob field.
   DBResult PutBlob(uint8_t* record, uint32_t field, uint32_t offset, const void* data,
                    uint32_t length);
-  // Length of the field's blob (0 when none); 16393 / 10030 for a bad handle.
+  // Length of the field's blob (0 when none); DBERR_BLOBNOTFETCHED / DBERR_INVALIDBLOBHANDLE for a
+  // bad handle.
   DBResult GetBlobLength(const uint8_t* record, uint32_t field, uint32_t* length) const;
   // Copies up to `length` bytes from `offset`; *copied gets the count.
   DBResult GetBlob(const uint8_t* record, uint32_t field, uint32_t offset, uint32_t length,
@@ -207,18 +210,19 @@ class DSBASE : public IDSBase {
 
   // ---- Editing (cursor operations; `cursorIndex` is the cursor's current index) ----
   // Inserts `record`; *newRec gets its number. `insertPos` is the cursor's position in a
-  // cursor index without key fields (0: append). Statuses: 10767, 10756, 9732, 10763, 11950,
-  // 9729, 9473.
+  // cursor index without key fields (0: append). Statuses: DBERR_INDEXREADONLY, DBERR_NA,
+  // DBERR_REQDERR, DBERR_READONLY, DBERR_CONSTRAINTFAILED, DBERR_KEYVIOL, DBERR_NOMEMORY.
   DBResult InsertRecord(const uint8_t* record, DSIDX* cursorIndex, uint32_t insertPos,
                         uint32_t* newRec);
   // Stores `record` as the new version of `rec`; *newRec gets the version's number (rec itself
-  // when nothing changed or logging is off). Statuses: 10767, 8708, 10502, 9732, 10763, 11950,
-  // 9729, 9473.
+  // when nothing changed or logging is off). Statuses: DBERR_INDEXREADONLY, DBERR_KEYORRECDELETED,
+  // DBERR_FIELDREADONLY, DBERR_REQDERR, DBERR_READONLY, DBERR_CONSTRAINTFAILED, DBERR_KEYVIOL,
+  // DBERR_NOMEMORY.
   DBResult ModifyRecord(uint32_t rec, const uint8_t* record, DSIDX* cursorIndex, uint32_t* newRec);
-  // Marks `rec` deleted. Statuses: 10767, 10756, 10763, 9473.
+  // Marks `rec` deleted. Statuses: DBERR_INDEXREADONLY, DBERR_NA, DBERR_READONLY, DBERR_NOMEMORY.
   DBResult DeleteRecord(uint32_t rec, DSIDX* cursorIndex);
   // Reverts the newest log entry; *followRec gets the record a following cursor should stand
-  // on (0 for none). 16386 when the log is empty.
+  // on (0 for none). DBERR_NOTHINGTOUNDO when the log is empty.
   DBResult UndoLastChange(bool follow, uint32_t* followRec);
   // Net changes of the log (property 2).
   uint32_t ChangeCount() const;
@@ -257,7 +261,7 @@ class DSBASE : public IDSBase {
   uint32_t StreamMode() const { return streamMode_; }
 
   // ---- Kept packet parameters (written back unchanged by every export) ----
-  // In arrival order, table and field parameters together. 9473 when memory runs out.
+  // In arrival order, table and field parameters together. DBERR_NOMEMORY when memory runs out.
   DBResult AddKeptParameter(uint32_t field, const char* name, uint32_t fieldType,
                             const uint8_t* value, uint32_t length);
   const std::vector<KeptParameter>& KeptParameters() const { return kept_; }
@@ -269,7 +273,8 @@ class DSBASE : public IDSBase {
   DSPendingImport* PendingImport() const { return pending_.get(); }
   void SetPendingImport(std::unique_ptr<DSPendingImport> p) { pending_ = std::move(p); }
   void SetCalcFieldsCallback(CalcFieldsFn fn, void* context);
-  // Adds a record constraint; `message` becomes the text of status 11950 when it fails.
+  // Adds a record constraint; `message` becomes the text of status DBERR_CONSTRAINTFAILED when it
+  // fails.
   void AddConstraint(RecordConstraintFn fn, void* context, const std::string& message);
 
   // ---- Indexes ----
@@ -278,7 +283,7 @@ class DSBASE : public IDSBase {
   DSIDX* DefaultIndex() const { return indexes_.empty() ? nullptr : indexes_[0].get(); }
   DSIDXCHG* ChangeIndex() const { return changeIndex_; }
   // First ordinary or change index, not temporary, of that name (empty = "DEFAULT_ORDER");
-  // 9997 when none.
+  // DBERR_NOSUCHINDEX when none.
   DBResult FindIndex(const char* name, DSIDX** index);
   // Registers an index made elsewhere (filtered indexes); gives it the next identity.
   DSIDX* RegisterIndex(std::unique_ptr<DSIDX> index);
@@ -286,7 +291,8 @@ class DSBASE : public IDSBase {
   void AdoptIndex(DSIDX* index) { index->AddUse(); }
   void ReleaseIndex(DSIDX* index);
   // Sort-on-fields for a cursor whose current index is *cursorIndex (which this may replace).
-  // 9986 for no fields or a bad field number; 10000 for a field that cannot be a key.
+  // DBERR_INVALIDPARAM for no fields or a bad field number; DBERR_INVALIDFLDTYPE for a field that
+  // cannot be a key.
   DBResult SortOnFields(DSIDX** cursorIndex, uint32_t count, const uint32_t* fields,
                         const bool* descending, const bool* caseInsensitive);
   // The first registered ordinary index (temporary included, `except` excluded) whose first
@@ -295,7 +301,7 @@ class DSBASE : public IDSBase {
 
  private:
   void Reset();
-  // Grows the slot arrays to `count` slots; 9473 leaves them unchanged.
+  // Grows the slot arrays to `count` slots; DBERR_NOMEMORY leaves them unchanged.
   DBResult GrowSlots(uint32_t count);
   DBResult CreateTableLocked(uint32_t fieldCount, const FieldDescriptor* fields, const char* name);
   DBResult CheckConstraints(const uint8_t* record);

@@ -24,8 +24,8 @@ class BlobStore {
 
   uint32_t Count() const { return static_cast<uint32_t>(entries_.size()); }
 
-  // Status of a handle read from a record: 16393 for a negative (not fetched) handle, 10030
-  // for one beyond the list, 0 otherwise (0 itself is "no data").
+  // Status of a handle read from a record: DBERR_BLOBNOTFETCHED for a negative (not fetched)
+  // handle, DBERR_INVALIDBLOBHANDLE for one beyond the list, 0 otherwise (0 itself is "no data").
   DBResult CheckHandle(int32_t handle) const;
 
   // Data and length of entry `handle`. REQUIRES: 1 <= handle <= Count().
@@ -33,15 +33,15 @@ class BlobStore {
   uint32_t Length(uint32_t handle) const { return entries_[handle - 1].Length(); }
 
   // Makes room for `count` more entries at once (a packet import that knows its row count).
-  // 9473 when out of memory (the store is unchanged).
+  // DBERR_NOMEMORY when out of memory (the store is unchanged).
   DBResult Reserve(size_t count);
-  // New entry with a copy of `data`; its number goes to *handle. 9473 when out of memory.
+  // New entry with a copy of `data`; its number goes to *handle. DBERR_NOMEMORY when out of memory.
   DBResult Add(const void* data, uint32_t length, uint32_t* handle);
   // Keeps `buffer` alive while entries borrow from it; AddBorrowed may then point into it.
-  // 9473 when out of memory.
+  // DBERR_NOMEMORY when out of memory.
   DBResult HoldBuffer(std::shared_ptr<const void> buffer);
   // New entry whose bytes stay where they are. REQUIRES: `data` .. `data + length` lies in a
-  // buffer held through HoldBuffer. 9473 when out of memory.
+  // buffer held through HoldBuffer. DBERR_NOMEMORY when out of memory.
   DBResult AddBorrowed(const uint8_t* data, uint32_t length, uint32_t* handle);
   // Lets go of the held buffers when no entry borrows from them.
   void ReleaseIdleBuffers();

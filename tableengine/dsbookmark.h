@@ -11,8 +11,8 @@ namespace dsengine {
 
 // OFFSET SIZE MEMBER
 //    0    4   position   position in the index when taken (0 = before the first record)
-//    4    4   status     cursor status when taken (0, 8705, 8706, 8708 or 8709)
-//    8    4   record     record number at that position (0 when there is none)
+//    4    4   status     cursor status when taken (0, DBERR_BOF, DBERR_EOF, DBERR_KEYORRECDELETED
+//    or DBERR_NOCURRREC) 8    4   record     record number at that position (0 when there is none)
 //   12    4   counter    the index's change counter when taken: a position is trusted only
 //                        while the index is unchanged, else the record number is searched
 //   16    4   identity   identity of the index, unique within the table

@@ -40,7 +40,7 @@ class ChangeLog {
   const ChangeLogEntry& At(size_t i) const { return entries_[i]; }
   const ChangeLogEntry& Last() const { return entries_.back(); }
 
-  // Makes room for one more entry (growing geometrically); 9473 when memory runs out.
+  // Makes room for one more entry (growing geometrically); DBERR_NOMEMORY when memory runs out.
   DBResult Reserve();
   // Appends an entry. REQUIRES: Reserve() succeeded since the last Append, or room is left.
   DBResult Append(uint32_t record, uint32_t related, uint32_t kind);

@@ -287,7 +287,8 @@ DBResult DSCursor::GoToBookmark(const Bookmark& b) {
     return status_;
   }
   SetOnRecord(position);
-  // A restored non-zero status keeps its meaning at that position (8708: the follower).
+  // A restored non-zero status keeps its meaning at that position (DBERR_KEYORRECDELETED: the
+  // follower).
   const DBResult restored = static_cast<DBResult>(b.status);
   if (restored == DBERR_KEYORRECDELETED || restored == DBERR_NOCURRREC) status_ = restored;
   return status_;

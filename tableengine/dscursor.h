@@ -8,17 +8,18 @@
 //
 // State. A cursor stands at a position of its current index: 1 .. Count() on a record, 0 before
 // the first record, Count() + 1 after the last. Its status says what the position means:
-//   0     on a record (the "current record"; Valid() in the contracts below)
-//   8705  at the beginning          8706  at the end
-//   8708  the current record vanished (deleted, or left the view); the position now designates
-//         the record that followed it, so +1 lands there
-//   8709  no current record (set by the facade before an insert, or after an insert that the
-//         cursor's filtered view does not take)
+//   0                      on a record (the "current record"; Valid() in the contracts below)
+//   DBERR_BOF              at the beginning
+//   DBERR_EOF              at the end
+//   DBERR_KEYORRECDELETED  the current record vanished (deleted, or left the view); the
+//                          position now designates the record that followed it, so +1 lands there
+//   DBERR_NOCURRREC        no current record (set by the facade before an insert, or after an
+//                          insert that the cursor's filtered view does not take)
 // Synchronisation. Each index counts its changes. Every operation first compares that counter
 // with the cursor's snapshot; when it differs (another cursor, or a filter rebuild, changed the
 // index) the cursor looks for its record again: at its old position, else by record number
 // (following newer versions of a modified record through the change log). Not found: status
-// 8708 with the position kept. At the beginning or the end the cursor stays there.
+// DBERR_KEYORRECDELETED with the position kept. At the beginning or the end the cursor stays there.
 //
 // Reading rows for a grid. A grid showing 10 rows of a 100,000-record view needs those 10 rows
 // only: GetRecordAt(seqNo, ...) copies the record at any sequence number (with its attribute and
@@ -45,11 +46,11 @@ namespace dsengine {
 //   - AddFilter(expr, size, source, &handle): compile the canonical expression, append it to the
 //     list (handles 1, 2, ... per list, never reused) and refill the index: from `source` in its
 //     order when given (the first filter: `source` is the cursor's previous index), else from all
-//     live records. On failure (11871 type mismatch, 9986 malformed block, 9473 out of memory)
-//     the list, the index and *handle are unchanged.
-//   - DropFilter(handle): remove that filter (8712 for a handle not in the list, 10756 when the
-//     index has no filters left) and refill the index with the remaining ones. The index stays the
-//     cursor's current index; the cursor resynchronises by the change counter.
+//     live records. On failure (DBERR_TYPEMISMATCH type mismatch, DBERR_INVALIDPARAM malformed
+//     block, DBERR_NOMEMORY out of memory) the list, the index and *handle are unchanged.
+//   - DropFilter(handle): remove that filter (DBERR_OBJNOTFOUND for a handle not in the list,
+//     DBERR_NA when the index has no filters left) and refill the index with the remaining ones.
+//     The index stays the cursor's current index; the cursor resynchronises by the change counter.
 // The table keeps it registered, so every later insert, modify and delete by any cursor is
 // checked against its filters through Accepts (see dsindex.h).
 class DSFilteredIndex : public DSIDX {
@@ -62,7 +63,7 @@ class DSFilteredIndex : public DSIDX {
 
 // Makes an empty, unregistered filtered index with no filters yet, ordered by the key fields and
 // flags of `keys` (the descriptor of the cursor's current index). Statuses as SetDescriptor, or
-// 9473; *made is set only on success.
+// DBERR_NOMEMORY; *made is set only on success.
 using FilteredIndexFactory = DBResult (*)(DSBASE& table, const IndexDescriptor& keys,
                                           std::unique_ptr<DSFilteredIndex>* made);
 
@@ -73,36 +74,36 @@ struct CursorProps {
   bool readOnly;          // the table is read-only
 };
 
-// The facade's view of a cursor. Every operation returns a status; 10756 before Attach.
+// The facade's view of a cursor. Every operation returns a status; DBERR_NA before Attach.
 class IDSCursor {
  public:
   virtual ~IDSCursor() = default;
 
-  // Attaches to a created table: default index, at the beginning. 10756 when already attached,
-  // 9986 for a table that is not a created DSBASE.
+  // Attaches to a created table: default index, at the beginning. DBERR_NA when already attached,
+  // DBERR_INVALIDPARAM for a table that is not a created DSBASE.
   virtual DBResult Attach(IDSBase* table) = 0;
   virtual DBResult GetCursorProps(CursorProps* props) = 0;
   // The cursor's copy of the field descriptors (field count entries).
   virtual DBResult GetFieldDescs(FieldDescriptor* fields) = 0;
 
   // ---- Navigation ----
-  // 0; after this call the status is 8705 (8706).
+  // 0; after this call the status is DBERR_BOF (DBERR_EOF).
   virtual DBResult MoveToBOF() = 0;
   virtual DBResult MoveToEOF() = 0;
   // n > 0 forward, n < 0 backward, 0 returns the status unchanged. From the beginning the first
-  // step lands on the first record; from the end the first step back on the last; from 8708 a
-  // forward step of 1 lands on the record that followed the vanished one and a backward step of
-  // 1 on the one before it; from 8709 steps count from the kept position. Returns 0 and Valid()
-  // iff the target is a record; else the cursor is at the beginning (8705) or the end (8706)
-  // and that status is returned.
+  // step lands on the first record; from the end the first step back on the last; from
+  // DBERR_KEYORRECDELETED a forward step of 1 lands on the record that followed the vanished one
+  // and a backward step of 1 on the one before it; from DBERR_NOCURRREC steps count from the kept
+  // position. Returns 0 and Valid() iff the target is a record; else the cursor is at the beginning
+  // (DBERR_BOF) or the end (DBERR_EOF) and that status is returned.
   virtual DBResult MoveRelative(int32_t n) = 0;
-  // 1-based: Valid() iff 1 <= n <= record count; n = 0 gives 8705, beyond the count 8706.
+  // 1-based: Valid() iff 1 <= n <= record count; n = 0 gives DBERR_BOF, beyond the count DBERR_EOF.
   virtual DBResult MoveToSeqNo(uint32_t n) = 0;
   // Copies the current record (flat layout) into `record`; nullptr only checks. Returns the
   // status: the record is copied iff it is 0.
   virtual DBResult GetCurrentRecord(uint8_t* record) = 0;
   // Copies the record at sequence number `seqNo` without moving the cursor; each output may be
-  // nullptr. 8705 for 0, 8706 beyond the count.
+  // nullptr. DBERR_BOF for 0, DBERR_EOF beyond the count.
   virtual DBResult GetRecordAt(uint32_t seqNo, uint8_t* record, uint8_t* attribute,
                                uint8_t* bookmark) = 0;
   // Records in the current view (the index within its range).
@@ -111,7 +112,7 @@ class IDSCursor {
   virtual DBResult GetSequenceNumber(uint32_t* seqNo) = 0;
   // REQUIRES Valid(), else the status is returned: the attribute byte of the current record.
   virtual DBResult GetRecordAttribute(uint8_t* attribute) = 0;
-  // Status 8709 with the position kept (the facade's new, not yet posted record).
+  // Status DBERR_NOCURRREC with the position kept (the facade's new, not yet posted record).
   virtual DBResult SetNoCurrentRecord() = 0;
 
   // ---- Bookmarks (kBookmarkSize bytes) ----
@@ -139,37 +140,38 @@ class IDSCursor {
   // ---- Editing ----
   // Inserts the record. In an index without key fields it goes ahead of the current record when
   // Valid(), else to the end. After success the new record is current (Valid()), or, when the
-  // cursor's filtered view does not take it, the status is 8709 with the position kept.
+  // cursor's filtered view does not take it, the status is DBERR_NOCURRREC with the position kept.
   virtual DBResult InsertRecord(const uint8_t* record) = 0;
   // REQUIRES Valid(), else the status is returned. After success the new version is current, or
-  // (it left a filtered view) the status is 8708 at the old position.
+  // (it left a filtered view) the status is DBERR_KEYORRECDELETED at the old position.
   virtual DBResult ModifyRecord(const uint8_t* record) = 0;
-  // REQUIRES Valid(), else the status is returned. After success the status is 8708 and the
-  // position designates the record that followed the deleted one.
+  // REQUIRES Valid(), else the status is returned. After success the status is
+  // DBERR_KEYORRECDELETED and the position designates the record that followed the deleted one.
   virtual DBResult DeleteRecord() = 0;
-  // Reverts the table's newest change (16386 when there is none). With `follow` the cursor goes
-  // to the record the undo restored (when the view holds it); otherwise it resynchronises.
+  // Reverts the table's newest change (DBERR_NOTHINGTOUNDO when there is none). With `follow` the
+  // cursor goes to the record the undo restored (when the view holds it); otherwise it
+  // resynchronises.
   virtual DBResult UndoLastChange(bool follow) = 0;
 
   // ---- Order and filters ----
   // Switches to a temporary index on these fields (flags may be nullptr = all off). The current
   // record stays current when it was Valid() and the new view holds it; otherwise the cursor is
-  // at the beginning. 9986 / 10000 for bad fields (cursor unchanged).
+  // at the beginning. DBERR_INVALIDPARAM / DBERR_INVALIDFLDTYPE for bad fields (cursor unchanged).
   virtual DBResult SortOnFields(uint32_t count, const uint32_t* fields, const bool* descending,
                                 const bool* caseInsensitive) = 0;
-  // Switches to a registered index by name (empty: the default order); 9997 when none. Current
-  // record as for SortOnFields.
+  // Switches to a registered index by name (empty: the default order); DBERR_NOSUCHINDEX when none.
+  // Current record as for SortOnFields.
   virtual DBResult UseIndexOrder(const char* name) = 0;
   // The descriptor of the current index.
   virtual DBResult GetIndexDescriptor(IndexDescriptor* desc) = 0;
   // Adds a filter (canonical expression of `size` bytes); *handle gets its handle. The view
   // becomes a filtered index; the cursor then moves to its bookmark: the current record stays
   // current when the filtered view holds it, else (and from the beginning or the end) the
-  // cursor is at the beginning. On failure the view and the position are unchanged. 12289 when
-  // the cursor was made without a filtered-index factory.
+  // cursor is at the beginning. On failure the view and the position are unchanged.
+  // DBERR_NOTSUPPORTED when the cursor was made without a filtered-index factory.
   virtual DBResult AddFilter(const uint8_t* expr, uint32_t size, uint32_t* handle) = 0;
   // Drops a filter of the current filtered index; the cursor does not move (its next operation
-  // resynchronises). 0 and nothing done for handle 0; 10756 when the view is not filtered.
+  // resynchronises). 0 and nothing done for handle 0; DBERR_NA when the view is not filtered.
   virtual DBResult DropFilter(uint32_t handle) = 0;
 };
 

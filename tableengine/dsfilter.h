@@ -29,13 +29,14 @@ class DSIDXFILT : public DSFilteredIndex {
 
   // Compiles the canonical expression (copied) and appends it to the list with the next handle,
   // then refills the index from `source` in its order, or from all live records when null.
-  // 11871 for operand types without an operation, 9986 for a malformed block, 9473 when out of
-  // memory; on failure the list, the index and *handle are unchanged.
+  // DBERR_TYPEMISMATCH for operand types without an operation, DBERR_INVALIDPARAM for a malformed
+  // block, DBERR_NOMEMORY when out of memory; on failure the list, the index and *handle are
+  // unchanged.
   DBResult AddFilter(const uint8_t* expr, uint32_t size, const DSIDX* source,
                      uint32_t* handle) override;
   // Removes a filter and refills the index from a registered ordinary index with the same key
-  // fields and flags, else from all live records. 8712 for a handle not in the list, 10756 when
-  // there is no list. The list is discarded when its last filter goes.
+  // fields and flags, else from all live records. DBERR_OBJNOTFOUND for a handle not in the list,
+  // DBERR_NA when there is no list. The list is discarded when its last filter goes.
   DBResult DropFilter(uint32_t handle) override;
 
   // A record belongs to the view when every filter passes it (the first failing one stops).

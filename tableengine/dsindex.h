@@ -97,8 +97,9 @@ class DSIDX {
   bool HasKeys() const { return desc_.fieldCount != 0; }
   bool IsUnique() const { return desc_.unique != 0 && HasKeys(); }
 
-  // Takes a descriptor and makes the key comparers. 9986 for a bad key field number or too many
-  // key fields, 10000 for a key field whose type cannot be compared. Does not rebuild.
+  // Takes a descriptor and makes the key comparers. DBERR_INVALIDPARAM for a bad key field number
+  // or too many key fields, DBERR_INVALIDFLDTYPE for a key field whose type cannot be compared.
+  // Does not rebuild.
   DBResult SetDescriptor(const IndexDescriptor& desc);
 
   // Number of records, and the record at a position. REQUIRES: 1 <= pos <= Count().
@@ -147,16 +148,18 @@ class DSIDX {
   virtual bool IsReadOnly() const { return false; }
 
   // Empties and fills the index. Records come from `source` in its order when given and this
-  // index has key fields; else every visible record in record-number order. 9729 when a unique
-  // index meets equal keys (the index is then left empty), 9473 when out of memory.
+  // index has key fields; else every visible record in record-number order. DBERR_KEYVIOL when a
+  // unique index meets equal keys (the index is then left empty), DBERR_NOMEMORY when out of
+  // memory.
   virtual DBResult Build(const DSIDX* source);
   // New descriptor, then Build(source). On failure the old descriptor is rebuilt.
   virtual DBResult RebuildInPlace(const IndexDescriptor& desc, const DSIDX* source);
 
-  // Adds a record (skipped with status 0 when !Accepts). 9729 from a unique index that holds an
-  // equal key, 9473 when the array cannot grow. On failure the index is unchanged.
+  // Adds a record (skipped with status 0 when !Accepts). DBERR_KEYVIOL from a unique index that
+  // holds an equal key, DBERR_NOMEMORY when the array cannot grow. On failure the index is
+  // unchanged.
   virtual DBResult InsertRecord(uint32_t rec);
-  // Removes a record; 10756 when it is not in the index.
+  // Removes a record; DBERR_NA when it is not in the index.
   virtual DBResult RemoveRecord(uint32_t rec);
   // The new version `newRec` of record `oldRec`: keeps the position when the key is unchanged
   // (or there are no keys), else moves it; enters/leaves the index as Accepts decides. On
@@ -179,7 +182,7 @@ class DSIDX {
   // Position after the last record whose key is <= rec's key (binary search).
   uint32_t UpperBound(uint32_t rec) const;
   // ReplaceRecord of a keyed index when the key changed: the entry at `at` becomes newRec at
-  // its key's place. 9729 (index unchanged) when a unique index holds newRec's key.
+  // its key's place. DBERR_KEYVIOL (index unchanged) when a unique index holds newRec's key.
   DBResult MoveRecord(uint32_t at, uint32_t newRec);
   // Sorts positions 1 .. count (SortIndexEntries, dssort.h), comparing byte keys of the records
   // where every key field has them, else the records themselves. With `rankOf`, and when the

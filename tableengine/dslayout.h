@@ -26,8 +26,9 @@ constexpr uint32_t kMaxFieldCount = 65535;
 uint32_t FieldLengthForType(uint32_t type, uint32_t units1);
 
 // Computes lengths, offsets, null offsets, field numbers and parents in place, in field order.
-// Status 9986 for a string without a size, a name without its NUL or a bad count; 10000 for a
-// zero or over-long length. On failure the descriptors may be partly updated.
+// Status DBERR_INVALIDPARAM for a string without a size, a name without its NUL or a bad count;
+// DBERR_INVALIDFLDTYPE for a zero or over-long length. On failure the descriptors may be partly
+// updated.
 DBResult ComputeLayout(FieldDescriptor* fields, uint32_t count, uint32_t* recordSize);
 
 // Packed decimal (engine types 8 and 25) as held in a record: byte 0 precision, byte 1 sign

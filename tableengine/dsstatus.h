@@ -10,6 +10,7 @@ using DBResult = uint16_t;
 
 enum : DBResult {
   DBERR_NONE = 0,
+  DBERR_ROWSNOTREADY = 8451,  // a packet's rows cannot begin: converters, or not at level 0
   DBERR_BOF = 8705,
   DBERR_EOF = 8706,
   DBERR_KEYORRECDELETED = 8708,

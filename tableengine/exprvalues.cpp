@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/asciitext.h"
+
 namespace db {
 
 namespace {
@@ -57,17 +59,6 @@ bool ParseDate(std::string_view s, size_t& i, int32_t& dayNumber) {
   return EncodeDayNumber(year, month, day, dayNumber);
 }
 
-bool MatchWordIgnoreCase(std::string_view s, size_t i, const char* word) {
-  size_t n = std::strlen(word);
-  if (s.size() - i != n) return false;
-  for (size_t k = 0; k < n; ++k) {
-    char c = s[i + k];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != word[k]) return false;
-  }
-  return true;
-}
-
 bool ParseTime(std::string_view s, size_t& i, int32_t& ms) {
   int h, m, sec = 0, frac = 0;
   if (!ReadNumber(s, i, 2, h)) return false;
@@ -87,8 +78,8 @@ bool ParseTime(std::string_view s, size_t& i, int32_t& ms) {
   size_t j = i;
   while (j < s.size() && s[j] == ' ') ++j;
   if (j < s.size()) {
-    bool pm = MatchWordIgnoreCase(s, j, "PM");
-    if (!pm && !MatchWordIgnoreCase(s, j, "AM")) return false;
+    bool pm = platform::EqualsAsciiNoCase(s.substr(j), "PM");
+    if (!pm && !platform::EqualsAsciiNoCase(s.substr(j), "AM")) return false;
     if (h < 1 || h > 12) return false;
     h = h % 12 + (pm ? 12 : 0);
     i = s.size();
@@ -171,8 +162,8 @@ bool TextToFloat(std::string_view text, char decimalSeparator, double& value) {
 
 bool TextToBoolean(std::string_view text, char decimalSeparator, bool& value) {
   std::string_view s = Trim(text);
-  if (MatchWordIgnoreCase(s, 0, "TRUE")) return value = true, true;
-  if (MatchWordIgnoreCase(s, 0, "FALSE")) return value = false, true;
+  if (platform::EqualsAsciiNoCase(s, "TRUE")) return value = true, true;
+  if (platform::EqualsAsciiNoCase(s, "FALSE")) return value = false, true;
   double d;
   if (!TextToFloat(s, decimalSeparator, d)) return false;
   value = d != 0;

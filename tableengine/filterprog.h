@@ -3,9 +3,11 @@
 // Used by the engine's filter list and filtered indexes. A program is used by one thread at a
 // time (it keeps per-record results in its own buffers); the engine's table lock ensures that.
 //
-// NULL rules of evaluation:
+// NULL rules of evaluation (each operation states its own in filterrun.cpp):
 //   - an instruction's result is null when its left or its right operand is null (functions:
-//     any argument), but its value is still computed from the stored bytes;
+//     any argument), but its value is still computed from the stored bytes; a division by zero
+//     is null too, and LIKE on a null blob is 0 without fetching it;
+//   - IN is null when its left operand is; a null list element equals nothing;
 //   - is-blank / is-not-blank look at the operand's null flag and are never null;
 //   - NOT, AND and OR never take a null flag: they combine their operands' computed values;
 //   - a record passes only when the root's result is boolean, not null and non-zero.
@@ -52,10 +54,10 @@ class FilterProgram {
   FilterProgram(const FilterProgram&) = delete;
   FilterProgram& operator=(const FilterProgram&) = delete;
 
-  // Builds the program. DBERR_NONE on success; DBERR_TYPEMISMATCH (11871) when an operator has
-  // no operation for its operand types or a function gets wrong arguments; DBERR_INVALIDPARAM
-  // for a malformed block or a field name the table does not have. `fields` must outlive the
-  // program.
+  // Builds the program. DBERR_NONE on success; DBERR_TYPEMISMATCH when an
+  // operator has no operation for its operand types or a function gets wrong arguments;
+  // DBERR_INVALIDPARAM for a malformed block or a field name the table does not have. `fields` is
+  // read only during the call. A failed build leaves a program that passes nothing.
   DBResult Build(const uint8_t* expr, size_t size, const FieldDescriptor* fields, size_t fieldCount,
                  uint32_t locale);
 

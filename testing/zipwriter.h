@@ -1,12 +1,15 @@
-// Test helper: builds skin archives ("SK" ZIP layout) field by field, with optional
-// traditional PKWARE encryption and a CRC-32 of its own, so that tests never depend on the
-// code under test to make their fixtures. Header-only; used by the skin archive tests.
+// Test helper: builds skin archives ("SK" ZIP layout) record by record from the layout of
+// skin/ziplayout.h, with optional traditional PKWARE encryption and a CRC-32 of its own, so
+// that the tests' fixtures never depend on the extractor or the dzskin writer. Header-only;
+// used by the skin archive tests (which link the skin library).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "skin/ziplayout.h"
 
 namespace dztest {
 
@@ -72,7 +75,7 @@ struct ZipTestEntry {
   std::vector<uint8_t> data;  // the entry data as stored (compressed), before encryption
   uint32_t crc32 = 0;
   uint32_t uncompressedSize = 0;
-  uint16_t method = 8;
+  uint16_t method = skin::kZipMethodDeflate;
   uint16_t flags = 0;      // bit 0 is set by `password`
   uint16_t time = 0x7A3C;  // 15:17:56
   uint16_t date = 0x5589;  // 2022-12-09
@@ -96,91 +99,58 @@ struct ZipTestLayout {
   size_t endRecord = 0;
 };
 
-inline void PutU16(std::vector<uint8_t>& b, uint16_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void PutU32(std::vector<uint8_t>& b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 inline void PutBytes(std::vector<uint8_t>& b, const std::string& s) {
   b.insert(b.end(), s.begin(), s.end());
-}
-inline void SetU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void SetU16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 
 inline ZipTestLayout BuildZipLayout(const ZipTestArchive& archive) {
   ZipTestLayout out;
   std::vector<uint8_t>& b = out.bytes;
-  std::vector<std::vector<uint8_t>> stored;
-  std::vector<uint16_t> flags;
+  std::vector<skin::TZipEntry> central;
   for (const ZipTestEntry& e : archive.entries) {
-    uint16_t f = e.flags;
+    skin::TZipEntry z;
+    z.versionMadeBy = z.versionNeeded = skin::kZipVersion20;
+    z.flags = e.flags;
     std::vector<uint8_t> data = e.data;
     if (!e.password.empty()) {
-      f |= 1;
-      uint8_t check =
-          (f & 8) ? static_cast<uint8_t>(e.time >> 8) : static_cast<uint8_t>(e.crc32 >> 24);
+      z.flags |= skin::kFlagEncrypted;
+      uint8_t check = (z.flags & skin::kFlagDataDescriptor) ? static_cast<uint8_t>(e.time >> 8)
+                                                            : static_cast<uint8_t>(e.crc32 >> 24);
       data = ZipEncrypt(data, e.password, check);
     }
-    flags.push_back(f);
+    z.method = e.method;
+    z.time = e.time;
+    z.date = e.date;
+    z.crc32 = e.crc32;
+    z.compressedSize = static_cast<uint32_t>(data.size());
+    z.uncompressedSize = e.uncompressedSize;
+    z.nameLength = static_cast<uint32_t>(e.name.size());
+    z.extraLength = static_cast<uint32_t>(e.extra.size());
+    z.commentLength = static_cast<uint32_t>(e.comment.size());
+    z.localHeaderOffset = static_cast<uint32_t>(b.size());
     out.localHeaders.push_back(b.size());
-    PutU32(b, 0x04034B50);  // local header signature "PK" 3 4
-    PutU16(b, 20);          // version needed
-    PutU16(b, f);
-    PutU16(b, e.method);
-    PutU16(b, e.time);
-    PutU16(b, e.date);
-    PutU32(b, e.crc32);
-    PutU32(b, static_cast<uint32_t>(data.size()));
-    PutU32(b, e.uncompressedSize);
-    PutU16(b, static_cast<uint16_t>(e.name.size()));
-    PutU16(b, static_cast<uint16_t>(e.extra.size()));
+    skin::AppendZipLocalHeader(b, z);
     PutBytes(b, e.name);
     PutBytes(b, e.extra);
     b.insert(b.end(), data.begin(), data.end());
-    stored.push_back(std::move(data));
+    central.push_back(z);
   }
   out.centralDirectory = b.size();
   for (size_t i = 0; i < archive.entries.size(); ++i) {
     const ZipTestEntry& e = archive.entries[i];
     out.centralEntries.push_back(b.size());
-    PutU32(b, 0x02014B50);  // central directory signature "PK" 1 2
-    PutU16(b, 20);          // version made by
-    PutU16(b, 20);          // version needed
-    PutU16(b, flags[i]);
-    PutU16(b, e.method);
-    PutU16(b, e.time);
-    PutU16(b, e.date);
-    PutU32(b, e.crc32);
-    PutU32(b, static_cast<uint32_t>(stored[i].size()));
-    PutU32(b, e.uncompressedSize);
-    PutU16(b, static_cast<uint16_t>(e.name.size()));
-    PutU16(b, static_cast<uint16_t>(e.extra.size()));
-    PutU16(b, static_cast<uint16_t>(e.comment.size()));
-    PutU16(b, 0);  // disk number start
-    PutU16(b, 0);  // internal attributes
-    PutU32(b, 0);  // external attributes
-    PutU32(b, static_cast<uint32_t>(out.localHeaders[i]));
+    skin::AppendZipCentralEntry(b, central[i]);
     PutBytes(b, e.name);
     PutBytes(b, e.extra);
     PutBytes(b, e.comment);
   }
-  size_t cdSize = b.size() - out.centralDirectory;
+  skin::TZipEndRecord end;
+  end.entries = static_cast<uint32_t>(archive.entries.size());
+  end.directorySize = static_cast<uint32_t>(b.size() - out.centralDirectory);
+  end.directoryOffset = static_cast<uint32_t>(out.centralDirectory);
+  end.commentLength = static_cast<uint32_t>(archive.comment.size());
   out.endRecord = b.size();
-  PutU32(b, 0x06054B50);
-  PutU16(b, 0);  // this disk
-  PutU16(b, 0);  // central directory disk
-  PutU16(b, static_cast<uint16_t>(archive.entries.size()));
-  PutU16(b, static_cast<uint16_t>(archive.entries.size()));
-  PutU32(b, static_cast<uint32_t>(cdSize));
-  PutU32(b, static_cast<uint32_t>(out.centralDirectory));
-  PutU16(b, static_cast<uint16_t>(archive.comment.size()));
+  skin::AppendZipEndRecord(b, end);
   PutBytes(b, archive.comment);
   if (!b.empty()) {
     b[0] = static_cast<uint8_t>(archive.first);

@@ -21,7 +21,9 @@
 #include "tools/dzpacket/tool.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace dzpacket {
@@ -424,6 +426,49 @@ TEST_F(DzPacket, CompactKeepsTheVisibleRowsAndTheNextId) {
   EXPECT_EQ(ds.DSBase()->Log().Size(), 1u);
 }
 
+#ifndef _WIN32
+// A table kept elsewhere behind a link, private and owned by another user, stays so through
+// the commands that rewrite it; a link to nothing is refused by name and nothing is created.
+TEST_F(DzPacket, WritingCommandsKeepTheTablesLinkPermissionsAndOwner) {
+  fs::create_directories(dir_ / "synced");
+  const std::string target = P("synced/Lyrics.roZoreda");
+  fs::rename(History(), target);
+  const std::string link = P("Lyrics.roZoreda");
+  fs::create_symlink(target, link);
+  ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+  }
+
+  ASSERT_EQ(Run({"compact", link, link}), 0) << err_;
+  ASSERT_EQ(Run({"convert", link, link, "--xml"}), 0) << err_;
+  ASSERT_EQ(ReadFile(target).substr(0, 5), "<?xml");
+  ASSERT_EQ(Run({"convert", link, link}), 0) << err_;
+  ASSERT_EQ(Run({"verify", link}), 0) << err_;
+  EXPECT_EQ(out_, "ok\nversions: 2\nvisible records: 2\nchange-log entries: 0\n");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "synced"), fs::directory_iterator()), 1);
+  struct stat st {};
+  ASSERT_EQ(stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  if (root) {
+    EXPECT_EQ(std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid), "65534:65534");
+  }
+
+  fs::create_symlink(P("gone/Lyrics.roZoreda"), P("dangling.xml"));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"new", P("dangling.xml")},
+        std::vector<std::string>{"convert", link, P("dangling.xml"), "--binary"}}) {
+    EXPECT_EQ(Run(args), 1) << args[0];
+    EXPECT_NE(err_.find("\"" + P("dangling.xml") + "\" points to"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("does not exist"), std::string::npos) << err_;
+  }
+  EXPECT_TRUE(fs::is_symlink(P("dangling.xml")));
+  EXPECT_FALSE(fs::exists(P("gone")));
+}
+#endif
+
 // --- usage and bad files ---------------------------------------------------------------------
 
 TEST_F(DzPacket, UsageErrorsExit64AndHelpExits0) {
@@ -457,9 +502,16 @@ TEST_F(DzPacket, UsageErrorsExit64AndHelpExits0) {
 
 TEST_F(DzPacket, BadFilesExit1WithTheEnginesMessage) {
   WriteFile(P("text.roZoreda"), "this is not a data packet\r\n");
-  for (const char* command : {"info", "rows", "log", "verify"}) {
+  for (const char* command : {"rows", "log"}) {
     EXPECT_EQ(Run({command, P("text.roZoreda")}), 1) << command;
     EXPECT_EQ(err_, "dzpacket: Mismatch in datapacket.\n") << command;
+  }
+  // info and verify add where and why the packet was refused.
+  for (const char* command : {"info", "verify"}) {
+    EXPECT_EQ(Run({command, P("text.roZoreda")}), 1) << command;
+    EXPECT_EQ(err_, std::string("dzpacket: ") + command + ": " + P("text.roZoreda") +
+                        ": Mismatch in datapacket. (neither binary nor XML: 't' (0x74) at offset "
+                        "0 where a '<' should start the document)\n");
   }
   EXPECT_EQ(Run({"convert", P("text.roZoreda"), P("o.xml")}), 1);
   EXPECT_EQ(err_, "dzpacket: Mismatch in datapacket.\n");
@@ -476,6 +528,35 @@ TEST_F(DzPacket, BadFilesExit1WithTheEnginesMessage) {
   EXPECT_EQ(Run({"verify", P("missing")}), 1);
   EXPECT_NE(err_.find("missing"), std::string::npos) << err_;
   EXPECT_EQ(Run({"info", P("missing")}), 1);
+}
+
+// A packet cut inside a row value: verify names the row, the column, the value's offset and
+// length and the bytes that are left, all known from the layout (a BLOB value is its 4-byte
+// length, then its bytes).
+TEST_F(DzPacket, VerifyOfATruncatedPacketNamesTheValueThatRunsPastItsEnd) {
+  const std::string file = Imported("two", "A,T1,,first lyric,\r\nB,T2,,second lyric,\r\n");
+  const std::string whole = ReadFile(file);
+  const size_t text = whole.find("second lyric");
+  ASSERT_NE(text, std::string::npos);
+  const size_t value = text - 4;
+  ASSERT_EQ(Le(whole, value, 4), 12u);
+  WriteFile(P("cut"), whole.substr(0, text + 5));
+  EXPECT_EQ(Run({"verify", P("cut")}), 1);
+  EXPECT_EQ(err_, "dzpacket: verify: " + P("cut") + ": Mismatch in datapacket. (row 2, column 5 " +
+                      "(Lyric) at offset " + std::to_string(value) + ": value length 12 runs " +
+                      "past the end of the packet (9 bytes left))\n");
+  EXPECT_EQ(out_, "");
+
+  // The same table as XML, cut inside that value: info stops at its attribute.
+  ASSERT_EQ(Run({"convert", file, P("two.xml")}), 0) << err_;
+  const std::string xml = ReadFile(P("two.xml"));
+  const size_t attribute = xml.find("Lyric=\"second");
+  ASSERT_NE(attribute, std::string::npos);
+  WriteFile(P("cut.xml"), xml.substr(0, attribute + 12));
+  EXPECT_EQ(Run({"info", P("cut.xml")}), 1);
+  EXPECT_EQ(err_, "dzpacket: info: " + P("cut.xml") + ": Mismatch in datapacket. (value of " +
+                      "attribute Lyric of <ROW> at offset " + std::to_string(attribute) +
+                      " has no closing quote)\n");
 }
 
 // Random byte changes in a binary and an XML table: every command either succeeds or fails with

@@ -4,6 +4,7 @@
 
 #include "app/lyrics/lyricstable.h"
 #include "dataset/clientdataset.h"
+#include "dataset/dberrors.h"
 #include "platform/files.h"
 #include "tableengine/dsbase.h"
 #include "tools/dzpacket/tool.h"
@@ -24,8 +25,13 @@ int RunNew(const ParsedArgs& args, ToolIo& io) {
 }
 
 int RunVerify(const ParsedArgs& args, ToolIo& io) {
+  const std::string& path = args.positional[0];
   db::TClientDataSet ds(kDataSetName);
-  ds.LoadPacketFile(args.positional[0]);
+  try {
+    ds.LoadPacketFile(path);
+  } catch (const EDBClient& refused) {
+    return io.Refused("verify", path, ShownMessage(refused), ds.LoadFault());
+  }
   const dsengine::DSBASE& table = *ds.DSBase();
   io.out << "ok\n"
          << "versions: " << table.NextRecordNumber() - 1 << '\n'
@@ -50,8 +56,9 @@ int RunConvert(const ParsedArgs& args, ToolIo& io) {
   if (args.Has("--binary") && EndsWithXml(out)) {
     // A file save writes XML to any name ending in ".xml"; the explicit choice wins here.
     const dspacket::ByteArray packet = ds.ExportTable(0);
-    if (!platform::ReplaceFileAtomically(out, packet.data(), packet.size()))
-      return io.Fail("Cannot create file \"" + out + "\".");
+    std::string reason;
+    if (!platform::ReplaceFileAtomically(out, packet.data(), packet.size(), &reason))
+      return io.Fail("Cannot create file \"" + out + "\". " + reason);
     return kExitOk;
   }
   ds.SavePacketFile(out, args.Has("--utf8-xml") ? db::dfXMLUTF8
@@ -96,8 +103,9 @@ const CommandSpec kVerifySpec{"verify",
                               "\n"
                               "Loads the table completely, as the program does at start-up, and\n"
                               "prints \"ok\" with the number of stored versions, visible records\n"
-                              "and change-log entries; or the program's message and exit\n"
-                              "status 1.\n",
+                              "and change-log entries; or the program's message, with the reason\n"
+                              "for a refused packet (what failed, and where) in parentheses, and\n"
+                              "exit status 1.\n",
                               1,
                               1,
                               {}};

@@ -14,6 +14,7 @@
 #include "datapacket/packetformats.h"
 #include "datapacket/packetreader.h"
 #include "datapacket/xmlreader.h"
+#include "platform/asciitext.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/status.h"
@@ -78,16 +79,6 @@ std::string WideText(std::span<const uint8_t> bytes) {
   std::u16string wide;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) wide += char16_t(bytes[i] | bytes[i + 1] << 8);
   return JsonString(platform::WideToUtf8(wide));
-}
-
-// Parameter names compare without regard to the letter case of A to Z.
-bool SameName(const char* a, const char* b) {
-  for (; *a != 0 && *b != 0; ++a, ++b) {
-    const char x = *a >= 'a' && *a <= 'z' ? char(*a - 32) : *a;
-    const char y = *b >= 'a' && *b <= 'z' ? char(*b - 32) : *b;
-    if (x != y) return false;
-  }
-  return *a == *b;
 }
 
 // A parameter value as NextParameter hands it out, readable.
@@ -168,11 +159,13 @@ class MetadataPrinter {
   }
 
   void Note(const char* name, uint32_t fieldType, std::span<const uint8_t> value) {
-    if (SameName(name, "CHANGE_LOG") && (fieldType & kFieldArray) && value.size() >= 4)
+    if (platform::EqualsAsciiNoCase(name, "CHANGE_LOG") && (fieldType & kFieldArray) &&
+        value.size() >= 4)
       changeLogValues = int64_t(LittleEndian(value.first(4)));
     const uint32_t width = FieldWidth(fieldType);
-    if (SameName(name, "AUTOINCVALUE") && !(fieldType & (kFieldArray | kFieldVarying)) &&
-        (width == 2 || width == 4) && value.size() == width) {
+    if (platform::EqualsAsciiNoCase(name, "AUTOINCVALUE") &&
+        !(fieldType & (kFieldArray | kFieldVarying)) && (width == 2 || width == 4) &&
+        value.size() == width) {
       const int shift = int(64 - 8 * width);
       autoIncValue = int64_t(LittleEndian(value) << shift) >> shift;
     }
@@ -200,7 +193,8 @@ int RunInfo(const ParsedArgs& args, ToolIo& io) {
   if (!platform::ReadWholeFile(path, bytes)) return io.Fail("Cannot open file \"" + path + "\".");
   std::unique_ptr<TDATAPACKET_READ> reader;
   uint32_t streamMode = 0;
-  DBResult status = OpenPacketByContent(bytes, &reader, &streamMode);
+  PacketFault fault;
+  DBResult status = OpenPacketByContent(bytes, &reader, &streamMode, &fault);
   uint32_t rows = 0;
   if (status == dsengine::DBERR_NONE) {
     if (auto* binary = dynamic_cast<DSEXTRACT*>(reader.get())) {
@@ -224,10 +218,12 @@ int RunInfo(const ParsedArgs& args, ToolIo& io) {
              << '\n';
       return kExitOk;
     }
+    fault = reader->Fault();
   }
   std::string text;
   platform::LoadStatusText(uint16_t(status), text);
-  return io.Fail(text.empty() ? "status " + std::to_string(status) : Cp1252ToUtf8(text));
+  return io.Refused("info", path,
+                    text.empty() ? "status " + std::to_string(status) : ShownText(text), fault);
 }
 
 const CommandSpec kInfoSpec{"info",
@@ -238,7 +234,8 @@ const CommandSpec kInfoSpec{"info",
                             "row data offset; XML: the stream mode), every column with its type\n"
                             "word, attribute word and field parameters, the table parameters, the\n"
                             "number of rows and change-log entries and the next auto-increment\n"
-                            "value. Exit status 1 when the packet cannot be read.\n",
+                            "value. Exit status 1 when the packet cannot be read, with the reason\n"
+                            "(what failed, and where) in parentheses.\n",
                             1,
                             1,
                             {}};

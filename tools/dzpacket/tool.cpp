@@ -40,15 +40,24 @@ const Command* const kCommands[] = {&kNewCommand,     &kInfoCommand,     &kRowsC
 
 }  // namespace
 
+std::string ShownText(const std::string& text) { return IsUtf8(text) ? text : Cp1252ToUtf8(text); }
+
 std::string ShownMessage(const std::exception& error) {
   std::string text = error.what();
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
-  return IsUtf8(text) ? text : Cp1252ToUtf8(text);
+  return ShownText(text);
 }
 
 int ToolIo::Fail(const std::string& message) {
   err << "dzpacket: " << message << '\n';
   return kExitBadInput;
+}
+
+int ToolIo::Refused(const std::string& command, const std::string& file, const std::string& message,
+                    const dspacket::PacketFault& fault) {
+  std::string line = command + ": " + file + ": " + message;
+  if (!fault.reason.empty()) line += " (" + ShownText(fault.reason) + ")";
+  return Fail(line);
 }
 
 int ToolIo::Usage(const std::string& problem) { return PrintUsage(err, problem, usage); }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "datapacket/packetfault.h"
 #include "tools/dzpacket/args.h"
 
 namespace dzpacket {
@@ -32,7 +33,14 @@ struct ToolIo {
   int Fail(const std::string& message);
   // Writes "dzpacket: <problem>" and the usage text; returns kExitUsage.
   int Usage(const std::string& problem);
+  // A packet the engine refused, as one line: "dzpacket: <command>: <file>: <message>
+  // (<reason>)", without the parenthesis when `fault` holds no reason. Returns kExitBadInput.
+  int Refused(const std::string& command, const std::string& file, const std::string& message,
+              const dspacket::PacketFault& fault);
 };
+
+// An engine text (code page 1252) as UTF-8; a text that is already well-formed UTF-8 stays.
+std::string ShownText(const std::string& text);
 
 // An error's text as the program's error box shows it ("." appended when the last character
 // sorts after "."), in UTF-8: the program's messages are in its 8-bit code page, but a message

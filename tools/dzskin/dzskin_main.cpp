@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/asciitext.h"
 #include "platform/exceptions.h"
 #include "skin/archive.h"
 #include "skin/resfilewriter.h"
@@ -134,7 +135,7 @@ int Extract(const Args& a) {
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& name) {
   for (const std::string& line : lines) {
-    if (skin::SameName(line.substr(0, line.find('=')), name)) return true;
+    if (platform::EqualsAsciiNoCase(line.substr(0, line.find('=')), name)) return true;
   }
   return false;
 }

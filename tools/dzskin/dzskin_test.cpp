@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/bytereader.h"
 #include "skin/archive.h"
 #include "skin/bmp.h"
 #include "skin/resfilewriter.h"
 #include "skin/skinfilereader.h"
 #include "skin/skinkeys.h"
 #include "skin/skinreader.h"
+#include "skin/ziplayout.h"
 #include "tools/dzskin/skinarchivelist.h"
 #include "tools/dzskin/skinarchivewriter.h"
 #include "tools/dzskin/skinfolder.h"
@@ -27,11 +29,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-         uint32_t(b[at + 3]) << 24;
+using skin::ZipCentralEntry;
+using skin::ZipEndRecord;
+using skin::ZipLocalHeader;
+
+// A field of the record at `record` of an archive.
+uint32_t Field(const std::vector<uint8_t>& archive, size_t record, skin::TZipField field) {
+  platform::ByteReader r(archive.data(), archive.size());
+  const uint32_t value = skin::ReadZipField(r, record, field);
+  EXPECT_TRUE(r.ok());
+  return value;
 }
-uint16_t Le16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | b[at + 1] << 8); }
 
 std::vector<uint8_t> Pseudorandom(size_t n, uint32_t seed) {
   std::vector<uint8_t> v(n);
@@ -76,7 +84,7 @@ TEST(SkinArchiveWriter, EncryptedEntriesNeedTheRightPassword) {
   std::vector<uint8_t> archive, out;
   std::string error;
   ASSERT_TRUE(WriteSkinArchive({{"SKINDATA.SK2", data}}, "s3cret", archive, error));
-  EXPECT_EQ(Le16(archive, 6) & 1, 1);  // encrypted flag in the local header
+  EXPECT_EQ(Field(archive, 0, ZipLocalHeader::kFlags), skin::kFlagEncrypted);
   EXPECT_EQ(skin::ExtractArchiveEntryFromMemory(archive.data(), archive.size(), "SKINDATA.SK2",
                                                 "s3cret", out),
             skin::kExtractOk);
@@ -103,19 +111,20 @@ TEST(SkinArchiveWriter, LayoutIsSkZipWithFixedDatesAndNoComment) {
   EXPECT_EQ(a, b);  // reproducible
   EXPECT_EQ(a[0], 'S');
   EXPECT_EQ(a[1], 'K');
-  EXPECT_EQ(Le16(a, 2), 0x0403);
-  const size_t end = a.size() - 22;
-  EXPECT_EQ(Le32(a, end), 0x06054B50u);
-  EXPECT_EQ(Le16(a, end + 20), 0);  // comment length
-  const size_t dir = Le32(a, end + 16);
-  EXPECT_EQ(Le32(a, dir), 0x02014B50u);
-  EXPECT_EQ(Le16(a, dir + 10), 8);  // deflate
-  EXPECT_EQ(Le16(a, dir + 12), kFixedDosTime);
-  EXPECT_EQ(Le16(a, dir + 14), kFixedDosDate);
-  EXPECT_EQ(Le16(a, 10), kFixedDosTime);
-  EXPECT_EQ(Le16(a, 12), kFixedDosDate);
-  EXPECT_EQ(Le32(a, dir + 24), 1000u);
-  EXPECT_EQ(Le32(a, dir + 42), 0u);  // local header offset
+  // The local header's signature from its third byte on: "SK" 3 4.
+  EXPECT_EQ(Field(a, 0, ZipLocalHeader::kSignatureField) >> 16, ZipLocalHeader::kSignature >> 16);
+  EXPECT_EQ(Field(a, 0, ZipLocalHeader::kTime), kFixedDosTime);
+  EXPECT_EQ(Field(a, 0, ZipLocalHeader::kDate), kFixedDosDate);
+  const size_t end = a.size() - ZipEndRecord::kSize;
+  EXPECT_EQ(Field(a, end, ZipEndRecord::kSignatureField), ZipEndRecord::kSignature);
+  EXPECT_EQ(Field(a, end, ZipEndRecord::kCommentLength), 0u);
+  const size_t dir = Field(a, end, ZipEndRecord::kDirectoryOffset);
+  EXPECT_EQ(Field(a, dir, ZipCentralEntry::kSignatureField), ZipCentralEntry::kSignature);
+  EXPECT_EQ(Field(a, dir, ZipCentralEntry::kMethod), skin::kZipMethodDeflate);
+  EXPECT_EQ(Field(a, dir, ZipCentralEntry::kTime), kFixedDosTime);
+  EXPECT_EQ(Field(a, dir, ZipCentralEntry::kDate), kFixedDosDate);
+  EXPECT_EQ(Field(a, dir, ZipCentralEntry::kUncompressedSize), 1000u);
+  EXPECT_EQ(Field(a, dir, ZipCentralEntry::kLocalHeaderOffset), 0u);
 }
 
 TEST(SkinArchiveList, ListsEntriesAndRejectsOtherFiles) {
@@ -135,11 +144,12 @@ TEST(SkinArchiveList, ListsEntriesAndRejectsOtherFiles) {
   std::vector<uint8_t> pk = archive;
   pk[0] = 'P';
   EXPECT_FALSE(ListSkinArchive(pk, entries, error));
+  const size_t end = archive.size() - ZipEndRecord::kSize;
   std::vector<uint8_t> outside = archive;
-  outside[outside.size() - 6] = 0xF0;  // directory offset far beyond the end
+  skin::WriteZipField(outside, end, ZipEndRecord::kDirectoryOffset, 0x7FFFFFF0);
   EXPECT_FALSE(ListSkinArchive(outside, entries, error));
   std::vector<uint8_t> comment = archive;
-  comment[comment.size() - 2] = 1;
+  skin::WriteZipField(comment, end, ZipEndRecord::kCommentLength, 1);
   EXPECT_FALSE(ListSkinArchive(comment, entries, error));
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/asciitext.h"
 #include "skin/bmp.h"
 #include "skin/resfile.h"
 #include "skin/skinkeys.h"
@@ -54,7 +55,7 @@ bool ReadFile(const std::filesystem::path& path, std::vector<uint8_t>& data) {
 
 int FindKeyIgnoringCase(const std::string& name) {
   for (int k = 0; k < skin::kSkinKeyCount; ++k) {
-    if (skin::SameName(name, skin::kSkinKeyNames[k])) return k;
+    if (platform::EqualsAsciiNoCase(name, skin::kSkinKeyNames[k])) return k;
   }
   return -1;
 }
@@ -156,7 +157,7 @@ bool ReadSkinFolder(const std::string& dir, std::vector<skin::ResourceEntry>& en
       haveValues = true;
       continue;
     }
-    const int key = skin::SameName(path.extension().string(), ".bmp")
+    const int key = platform::EqualsAsciiNoCase(path.extension().string(), ".bmp")
                         ? FindKeyIgnoringCase(path.stem().string())
                         : -1;
     if (key < 0 || skin::GroupOfKey(key) != skin::SkinGroup::Bitmap) {

@@ -1,13 +1,12 @@
-// Raster toolkit of the default skin's generator.
-#include "skins/raster.h"
-
-#include <zlib.h>
+// Raster drawing for the picture generators (see raster.h).
+#include "skin/raster.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
-namespace skingen {
+namespace skin {
 namespace {
 
 constexpr int kSamples = 4;  // supersampling per axis for anti-aliased shapes
@@ -73,18 +72,6 @@ void Plot(SkinImage& img, int x, int y, ColorRef c, double cover, Edge edge) {
   }
 }
 
-void PutBE32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 3; i >= 0; --i) out.push_back(uint8_t(v >> (8 * i)));
-}
-
-void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
-  PutBE32(out, uint32_t(data.size()));
-  const size_t start = out.size();
-  out.insert(out.end(), type, type + 4);
-  out.insert(out.end(), data.begin(), data.end());
-  PutBE32(out, uint32_t(crc32(0, out.data() + start, uInt(out.size() - start))));
-}
-
 }  // namespace
 
 ColorRef Mix(ColorRef a, ColorRef b, double t) {
@@ -143,6 +130,26 @@ Edge Matte(ColorRef c) { return Edge{true, c}; }
 
 void SetPixelSafe(SkinImage& img, int x, int y, ColorRef c) {
   if (x >= 0 && y >= 0 && x < img.width && y < img.height) img.SetPixel(x, y, c);
+}
+
+void FrameRect(SkinImage& img, const Rect& r, ColorRef c) {
+  Fill(img, {r.left, r.top, r.right, r.top + 1}, Solid(c));
+  Fill(img, {r.left, r.bottom - 1, r.right, r.bottom}, Solid(c));
+  Fill(img, {r.left, r.top, r.left + 1, r.bottom}, Solid(c));
+  Fill(img, {r.right - 1, r.top, r.right, r.bottom}, Solid(c));
+}
+
+void DrawPixelLine(SkinImage& img, int x0, int y0, int x1, int y1, ColorRef c) {
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  for (;;) {
+    SetPixelSafe(img, x0, y0, c);
+    if (x0 == x1 && y0 == y1) break;
+    const int e2 = 2 * err;
+    if (e2 >= dy) err += dy, x0 += sx;
+    if (e2 <= dx) err += dx, y0 += sy;
+  }
 }
 
 void Fill(SkinImage& img, const Rect& r, const Shader& shade) {
@@ -232,32 +239,4 @@ int LabelWidth(const std::string& text, int scale) {
   return text.empty() ? 0 : int(text.size()) * 6 * scale - scale;
 }
 
-std::vector<uint8_t> EncodePng(const SkinImage& img) {
-  std::vector<uint8_t> raw;
-  raw.reserve(size_t(img.height) * (1 + 3 * size_t(img.width)));
-  for (int y = 0; y < img.height; ++y) {
-    raw.push_back(0);  // filter: none
-    for (int x = 0; x < img.width; ++x) {
-      const ColorRef c = img.Pixel(x, y);
-      raw.push_back(skin::RedOf(c));
-      raw.push_back(skin::GreenOf(c));
-      raw.push_back(skin::BlueOf(c));
-    }
-  }
-  uLongf packedSize = compressBound(uLong(raw.size()));
-  std::vector<uint8_t> packed(packedSize);
-  compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 9);
-  packed.resize(packedSize);
-
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  std::vector<uint8_t> header;
-  PutBE32(header, uint32_t(img.width));
-  PutBE32(header, uint32_t(img.height));
-  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
-  PutChunk(png, "IHDR", header);
-  PutChunk(png, "IDAT", packed);
-  PutChunk(png, "IEND", {});
-  return png;
-}
-
-}  // namespace skingen
+}  // namespace skin

@@ -1,25 +1,26 @@
-// Small raster toolkit for the default skin's generator: fills, gradients, anti-aliased
+// Raster drawing on SkinImage for the build-time picture generators (the default skin's
+// dzskingen and the program's dzglyphs): fills, frames, pixel lines, gradients, anti-aliased
 // shapes (edges blended onto a matte colour so no fringe of the transparent colour remains),
-// a 5x7 label font and a PNG writer. Build-time only; not part of the program.
+// copies and a 5x7 label font. Not used by the program. Pure functions on the image passed in;
+// not thread-safe on one image.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "skin/skinimage.h"
 
-namespace skingen {
-
-using skin::ColorRef;
-using skin::SkinImage;
+namespace skin {
 
 // "#RRGGBB"-style literal helper: Rgb(0x678BB8).
 constexpr ColorRef Rgb(uint32_t rrggbb) {
-  return skin::MakeColor(uint8_t(rrggbb >> 16), uint8_t(rrggbb >> 8), uint8_t(rrggbb));
+  return MakeColor(uint8_t(rrggbb >> 16), uint8_t(rrggbb >> 8), uint8_t(rrggbb));
 }
 
-constexpr ColorRef kMagenta = Rgb(0xFF00FF);  // the skin's transparent colour
+// The transparent colour the generators draw on: shapes treat its pixels as not yet painted.
+constexpr ColorRef kMagenta = Rgb(0xFF00FF);
 
 ColorRef Mix(ColorRef a, ColorRef b, double t);  // t = 0 gives a, 1 gives b
 
@@ -59,6 +60,11 @@ void FillShape(SkinImage& img, const Shape& shape, const Shader& shade, Edge edg
 void DrawLine(SkinImage& img, double x0, double y0, double x1, double y1, double width, ColorRef c,
               Edge edge);
 void SetPixelSafe(SkinImage& img, int x, int y, ColorRef c);
+// A one-pixel outline along the inside of `r`.
+void FrameRect(SkinImage& img, const Rect& r, ColorRef c);
+// A one-pixel line from (x0, y0) to (x1, y1), both ends included, not anti-aliased
+// (Bresenham), clipped to the image.
+void DrawPixelLine(SkinImage& img, int x0, int y0, int x1, int y1, ColorRef c);
 
 // Copies `src` into `dst` at (x, y), clipped; with `keyOut`, pixels of that colour are skipped.
 void Blit(SkinImage& dst, const SkinImage& src, int x, int y, const ColorRef* keyOut = nullptr);
@@ -74,7 +80,4 @@ SkinImage JoinFrames(const std::vector<SkinImage>& frames);
 void DrawLabel(SkinImage& img, int x, int y, const std::string& text, ColorRef c, int scale = 1);
 int LabelWidth(const std::string& text, int scale = 1);
 
-// Encodes an image as a 24-bit PNG (zlib, fixed settings: the same image gives the same bytes).
-std::vector<uint8_t> EncodePng(const SkinImage& img);
-
-}  // namespace skingen
+}  // namespace skin
