@@ -1,14 +1,17 @@
-// dzglyphs: draws the program's button pictures (16 x 16, 24-bit BMP) and its icon (ICO with
-// 32 x 32 and 16 x 16 images, 32-bit with alpha) into a directory, with the skin library's
-// raster drawing (skin/raster.h) and BMP encoder (skin/bmp.h). A native build-time tool of the
-// Windows build (cmake/HostTools.cmake); the resource script picks the files up.
+// dzglyphs: draws the program's button pictures (16 x 16, 24-bit BMP), the skin engine's two
+// bitmaps (the menu check mark and the strip of MDI caption buttons) and the program icon (ICO
+// with 32 x 32 and 16 x 16 images, 32-bit with alpha) into a directory, with the skin
+// library's raster drawing (skin/raster.h) and BMP encoder (skin/bmp.h). A native build-time
+// tool of the Windows build (cmake/HostTools.cmake); the resource script picks the files up.
 //
-//   dzglyphs OUTDIR    writes new.bmp edit.bmp delete.bmp play.bmp close.bmp doziviz.ico
+//   dzglyphs OUTDIR    writes new.bmp edit.bmp delete.bmp play.bmp close.bmp menuchecked.bmp
+//                      mdicontrols.bmp doziviz.ico
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/bytewriter.h"
@@ -89,6 +92,51 @@ void Door(SkinImage& img) {
   skin::DrawPixelLine(img, 15, 8, 12, 5, arrow);
   skin::DrawPixelLine(img, 15, 8, 12, 11, arrow);
   skin::DrawPixelLine(img, 14, 7, 12, 5, arrow);
+}
+
+// Sets the pixels marked '#' in `rows` (top to bottom) to `c`, the first row's first
+// character at (x, y).
+void Pattern(SkinImage& img, int x, int y, const std::vector<const char*>& rows, ColorRef c) {
+  for (size_t r = 0; r < rows.size(); ++r)
+    for (int i = 0; rows[r][i]; ++i)
+      if (rows[r][i] == '#') Set(img, x + i, y + int(r), c);
+}
+
+// The check mark of checked menu items, 16 x 16: black on white, the colour the skin engine's
+// image list masks out.
+SkinImage MenuChecked() {
+  SkinImage img(16, 16, kWhite);
+  Pattern(img, 4, 4,
+          {"......#",  //
+           ".....##",  //
+           "#...###",  //
+           "##.###.",  //
+           "#####..",  //
+           ".###...",  //
+           "..#...."},
+          kBlack);
+  return img;
+}
+
+// The caption buttons of a maximised MDI child, drawn on the menu bar: three 14 x 12 frames
+// side by side (minimise, restore, close), black on the transparent magenta.
+constexpr int kMdiFrameWidth = 14, kMdiFrameHeight = 12;
+
+SkinImage MdiControls() {
+  SkinImage img(3 * kMdiFrameWidth, kMdiFrameHeight, kBack);
+  Box(img, {3, 8, 10, 10}, kBlack);  // minimise: a bar at the bottom
+  const int r = kMdiFrameWidth;      // restore: a window behind another
+  skin::FrameRect(img, {r + 5, 1, r + 12, 7}, kBlack);
+  Box(img, {r + 5, 1, r + 12, 2}, kBlack);
+  Box(img, {r + 2, 4, r + 9, 11}, kBack);
+  skin::FrameRect(img, {r + 2, 4, r + 9, 11}, kBlack);
+  Box(img, {r + 2, 4, r + 9, 5}, kBlack);
+  const int c = 2 * kMdiFrameWidth;  // close: a cross
+  for (int i = 0; i < 7; ++i) {
+    Set(img, c + 3 + i, 2 + i, kBlack), Set(img, c + 4 + i, 2 + i, kBlack);
+    Set(img, c + 10 - i, 2 + i, kBlack), Set(img, c + 9 - i, 2 + i, kBlack);
+  }
+  return img;
 }
 
 // An icon image: colours and, per pixel, its opacity (0 or 255).
@@ -194,12 +242,18 @@ int main(int argc, char** argv) {
       {"play.bmp", Disc},
       {"close.bmp", Door},
   };
+  std::vector<std::pair<std::string, SkinImage>> bitmaps;
   for (const Glyph& g : glyphs) {
     SkinImage img(16, 16, kBack);
     g.draw(img);
     img.SetPixel(0, 15, kBack);  // the transparent colour comes from this pixel
-    if (!Write(dir + "/" + g.file, skin::EncodeBmp24(img))) {
-      std::fprintf(stderr, "dzglyphs: cannot write %s/%s\n", dir.c_str(), g.file);
+    bitmaps.emplace_back(g.file, std::move(img));
+  }
+  bitmaps.emplace_back("menuchecked.bmp", MenuChecked());
+  bitmaps.emplace_back("mdicontrols.bmp", MdiControls());
+  for (const auto& [file, img] : bitmaps) {
+    if (!Write(dir + "/" + file, skin::EncodeBmp24(img))) {
+      std::fprintf(stderr, "dzglyphs: cannot write %s/%s\n", dir.c_str(), file.c_str());
       return 1;
     }
   }
