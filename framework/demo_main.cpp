@@ -226,9 +226,7 @@ class TfrmDemo : public TForm {
 bool SaveScreen(const char* path) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   TBitmap shot(w, h);
-  HDC screen = GetDC(nullptr);
-  BitBlt(shot.Canvas().Handle(), 0, 0, w, h, screen, 0, 0, SRCCOPY);
-  ReleaseDC(nullptr, screen);
+  BitBlt(shot.Canvas().Handle(), 0, 0, w, h, WindowDC().Get(), 0, 0, SRCCOPY);
   GdiFlush();
   FILE* f = std::fopen(path, "wb");
   if (!f) return false;
@@ -255,8 +253,10 @@ bool SaveScreen(const char* path) {
 
 std::string g_screenshot;
 
-void CALLBACK TakeScreenshot(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
+WindowTimer g_screenshot_timer;
+
+void CALLBACK TakeScreenshot(HWND, UINT, UINT_PTR, DWORD) {
+  g_screenshot_timer.Stop();
   SaveScreen(g_screenshot.c_str());
   Application->Terminate();
 }
@@ -270,7 +270,7 @@ int main(int argc, char** argv) {
   Application->Title = "Doziviz";
   TfrmDemo* form = nullptr;
   Application->CreateForm(form);
-  if (!g_screenshot.empty()) SetTimer(nullptr, 0, 1500, TakeScreenshot);
+  if (!g_screenshot.empty()) g_screenshot_timer.Start(nullptr, 0, 1500, TakeScreenshot);
   Application->Run();
   return 0;
 }
