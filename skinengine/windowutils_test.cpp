@@ -182,8 +182,21 @@ class TAnsweringForm : public TForm {
   }
 };
 
+// Two forms shown for the whole suite (each shown window costs seconds to take down under
+// Wine without a window manager); neither is the main form.
 class IsFormActiveTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    answering = std::make_unique<TAnsweringForm>(nullptr);
+    answering->SetBounds(10, 10, 200, 100);
+    answering->Show();
+    other = ShownForm(300, 10);
+  }
+  static void TearDownTestSuite() {
+    answering.reset();
+    other.reset();
+  }
+  void SetUp() override { answering->answer = 0; }
   void TearDown() override {
     Application->DestroyForms();
     Application->Initialize();
@@ -195,43 +208,40 @@ class IsFormActiveTest : public ::testing::Test {
     Pump();
     Application->SetActive(applicationActive);
   }
+
+  static inline std::unique_ptr<TAnsweringForm> answering;
+  static inline std::unique_ptr<TForm> other;
 };
 
 TEST_F(IsFormActiveTest, APositiveAnswerToTheQueryDecidesFirst) {
-  auto form = std::make_unique<TAnsweringForm>(nullptr);
-  form->SetBounds(10, 10, 200, 100);
-  form->Show();
-  Activate(form.get(), true);
-  ASSERT_TRUE(form->Active());
-  form->answer = 2;
-  EXPECT_FALSE(IsFormActive(form.get()));
-  form->answer = 0;
-  EXPECT_TRUE(IsFormActive(form.get()));
-  auto other = ShownForm(300, 10);
+  Activate(answering.get(), true);
+  ASSERT_TRUE(answering->Active());
+  answering->answer = 2;
+  EXPECT_FALSE(IsFormActive(answering.get()));
+  answering->answer = 0;
+  EXPECT_TRUE(IsFormActive(answering.get()));
   Activate(other.get(), true);
-  ASSERT_FALSE(form->Active());
-  EXPECT_FALSE(IsFormActive(form.get()));
-  form->answer = 1;
-  EXPECT_TRUE(IsFormActive(form.get()));
-  form->answer = -1;  // not positive: the rules decide
-  EXPECT_FALSE(IsFormActive(form.get()));
+  ASSERT_FALSE(answering->Active());
+  EXPECT_FALSE(IsFormActive(answering.get()));
+  answering->answer = 1;
+  EXPECT_TRUE(IsFormActive(answering.get()));
+  answering->answer = -1;  // not positive: the rules decide
+  EXPECT_FALSE(IsFormActive(answering.get()));
 }
 
 TEST_F(IsFormActiveTest, WithoutAMainFormTheFormsOwnStateDecides) {
   ASSERT_EQ(Application->MainForm(), nullptr);
-  auto a = ShownForm(10, 10), b = ShownForm(300, 10);
-  Activate(a.get(), false);  // even with the application inactive
-  EXPECT_TRUE(IsFormActive(a.get()));
-  EXPECT_FALSE(IsFormActive(b.get()));
+  Activate(answering.get(), false);  // even with the application inactive
+  EXPECT_TRUE(IsFormActive(answering.get()));
+  EXPECT_FALSE(IsFormActive(other.get()));
   EXPECT_FALSE(IsFormActive(nullptr));
 }
 
 TEST_F(IsFormActiveTest, AnInactiveApplicationHasNoActiveFormButTheMainFormCountsWhenActive) {
   TForm* main = nullptr;
   Application->CreateForm(main);
-  main->SetBounds(10, 10, 200, 100);
+  main->SetBounds(10, 150, 200, 100);
   main->Show();
-  auto other = ShownForm(300, 10);
   Activate(other.get(), false);
   EXPECT_FALSE(IsFormActive(main));
   EXPECT_FALSE(IsFormActive(other.get()));
