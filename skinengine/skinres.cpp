@@ -22,8 +22,10 @@ void ZizoSkinRes::AttachReader(const skin::ZizoSkinReader* reader) {
 }
 
 void ZizoSkinScrollBtnRes::Rebuild() {
-  for (auto* set : {&vertArrow_, &horzArrow_}) set->Clear();
-  for (auto* set : {&vertThumb_, &horzThumb_}) set->Clear();
+  vertArrow_.Clear();
+  horzArrow_.Clear();
+  vertThumb_.Clear();
+  horzThumb_.Clear();
   whole_.Clear();
   skin::ScrollBtnPieces pieces;
   pieces.Rebuild(Reader());
