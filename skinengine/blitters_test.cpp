@@ -323,19 +323,6 @@ TEST(ReplaceColorTest, ReplacesExactlyTheOldColourAndMakesTheBitmap24Bit) {
   for (int x = 0; x < 4; ++x) EXPECT_EQ(ColorAt(bitmap, x, 0), after[x]) << x;
 }
 
-TEST(ShapeTest, FillAndFrameColourExactlyTheirPixels) {
-  auto surface = Surface(20, 20);
-  FillRectColor(surface->Canvas(), RECT{2, 2, 8, 8}, TColor(kFirst));
-  FrameRectColor(surface->Canvas(), RECT{10, 10, 16, 16}, TColor(kSecond));
-  EXPECT_EQ(ColorAt(*surface, 2, 2), TColor(kFirst));
-  EXPECT_EQ(ColorAt(*surface, 7, 7), TColor(kFirst));
-  EXPECT_EQ(ColorAt(*surface, 8, 8), kBackground);
-  EXPECT_EQ(ColorAt(*surface, 10, 13), TColor(kSecond));
-  EXPECT_EQ(ColorAt(*surface, 15, 15), TColor(kSecond));
-  EXPECT_EQ(ColorAt(*surface, 13, 13), kBackground);
-  EXPECT_EQ(ColorAt(*surface, 16, 16), kBackground);
-}
-
 TEST(ShapeTest, MenuSeparatorRunsBesideTheImageBand) {
   const RECT item{0, 0, 60, 10};
   struct Case {

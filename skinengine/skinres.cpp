@@ -8,7 +8,8 @@
 namespace skinengine {
 namespace {
 
-// Fills every slot of `set` with a bitmap of piece(i), or leaves it absent.
+// Replaces every slot of `set` with a bitmap of piece(i), or leaves it absent; the bitmaps the
+// set held are freed.
 template <size_t N, class Piece>
 void Fill(BitmapSet<N>& set, Piece piece) {
   for (int i = 1; i <= int(N); ++i) set.Set(i, ToBitmap(piece(i)));
@@ -22,11 +23,6 @@ void ZizoSkinRes::AttachReader(const skin::ZizoSkinReader* reader) {
 }
 
 void ZizoSkinScrollBtnRes::Rebuild() {
-  vertArrow_.Clear();
-  horzArrow_.Clear();
-  vertThumb_.Clear();
-  horzThumb_.Clear();
-  whole_.Clear();
   skin::ScrollBtnPieces pieces;
   pieces.Rebuild(Reader());
   Fill(vertArrow_, [&](int i) { return pieces.VertArrow(i); });
@@ -39,8 +35,6 @@ void ZizoSkinScrollBtnRes::Rebuild() {
 }
 
 void ZizoSkinProgressBarRes::Rebuild() {
-  horz_.Clear();
-  vert_.Clear();
   skin::ProgressBarPieces pieces;
   pieces.Rebuild(Reader());
   Fill(horz_, [&](int i) { return pieces.HorzPiece(i); });
@@ -50,7 +44,6 @@ void ZizoSkinProgressBarRes::Rebuild() {
 }
 
 void ZizoSkinTabRes::Rebuild() {
-  pieces_.Clear();
   skin::TabPieces pieces;
   pieces.Rebuild(Reader());
   Fill(pieces_, [&](int i) { return pieces.Piece(i); });

@@ -2,7 +2,7 @@
 // with, cut from the current skin (skin/skinpieces.h) and kept as 24-bit framework bitmaps.
 // The engine owns one of each, calls AttachReader after every skin load, and outlives its
 // painters; the reader is not owned and must live as long as the object uses it. Every
-// Rebuild frees all pieces first, so a missing or not ready reader leaves the object empty.
+// Rebuild frees all old pieces, and a missing or not ready reader leaves the object empty.
 // Accessors take 1-based indexes and return a bitmap owned by the object (valid until the
 // next Rebuild; callers draw it and never free it), or nullptr for an absent piece or an index
 // out of range. UI thread only.
@@ -26,9 +26,6 @@ class BitmapSet {
     return i >= 1 && i <= int(N) ? bitmaps_[size_t(i - 1)].get() : nullptr;
   }
   void Set(int i, std::unique_ptr<TBitmap> bitmap) { bitmaps_[size_t(i - 1)] = std::move(bitmap); }
-  void Clear() {
-    for (auto& b : bitmaps_) b.reset();
-  }
 
  private:
   std::array<std::unique_ptr<TBitmap>, N> bitmaps_;
