@@ -137,8 +137,7 @@ void StretchBitmap(TBitmap* bitmap, TCanvas& canvas, const RECT& dest) {
   const skin::Rect all{0, 0, bitmap->Width(), bitmap->Height()};
   const skin::Rect to = ToSkinRect(dest);
   if (to.Empty()) return;
-  // Stretched even at the same size, so the copy is the same whatever the sizes.
-  Execute({{all, to, false, true}}, *bitmap, canvas, std::nullopt);
+  Execute({{all, to, false, true}}, *bitmap, canvas, std::nullopt);  // a one-piece plan
 }
 
 void DrawThreePartH(TBitmap* bitmap, TCanvas& canvas, const RECT& dest, TColor transparent,
