@@ -8,6 +8,12 @@
 #include <string>
 #include <string_view>
 
+// Win32's commdlg.h (through windows.h) makes ReplaceText a macro for ReplaceTextA, which would
+// rename the routine below in Win32 code that includes this header after windows.h.
+#ifdef ReplaceText
+#undef ReplaceText
+#endif
+
 namespace skin {
 
 // Width in pixels of a text in the font the caption is drawn with. The widths of the prefixes

@@ -18,20 +18,6 @@ constexpr ColorRef kUp[3] = {0x000011, 0x000022, 0x000033};
 constexpr ColorRef kDown[3] = {0x001100, 0x002200, 0x003300};
 constexpr ColorRef kThumb[5] = {0x110000, 0x220000, 0x330000, 0x440000, 0x550000};
 
-// An image of `across` x (sum of band sizes) in solid bands along x (columns) or y (rows).
-SkinImage Bands(bool alongX, int across, std::initializer_list<std::pair<int, ColorRef>> bands) {
-  int length = 0;
-  for (auto [n, c] : bands) length += n;
-  SkinImage image(alongX ? length : across, alongX ? across : length);
-  int at = 0;
-  for (auto [n, c] : bands) {
-    for (int i = at; i < at + n; ++i)
-      for (int j = 0; j < across; ++j) image.SetPixel(alongX ? i : j, alongX ? j : i, c);
-    at += n;
-  }
-  return image;
-}
-
 // A thumb of `height` rows banded as its five pieces would be cut (f = (height - 6) div 3);
 // under 6 rows, an upper and a lower half.
 SkinImage Thumb(int height) {
@@ -49,18 +35,12 @@ ColorRef Centre(const SkinImage* image) {
   return image ? image->Pixel(image->width / 2, image->height / 2) : 0xFFFFFFFF;
 }
 
-std::string Key(int bitmapIndex) { return kSkinKeyNames[kBitmapKeyFirst + bitmapIndex]; }
-
 class SkinPiecesTest : public testing::Test {
  protected:
   // Loads a skin of the given entries (as if extracted from an archive).
   const ZizoSkinReader* Load(const std::vector<ResourceEntry>& entries) {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    EXPECT_TRUE(WriteResourceFile(entries, bytes, error)) << error;
-    reader_ = std::make_unique<ZizoSkinReader>(ResourceOpener(bytes), archive_.Path());
-    EXPECT_TRUE(reader_->Ready());
-    return reader_.get();
+    skin_ = std::make_unique<LoadedSkin>(entries);
+    return skin_->Reader();
   }
 
   // A scroll bar skin: arrows of 3 frames 16 x 14 (plus 2 unused columns), the given thumb.
@@ -72,14 +52,13 @@ class SkinPiecesTest : public testing::Test {
     std::vector<ResourceEntry> entries = {
         IntegerEntry("SKIN2_TRANSCOLOR", int32_t(kTrans)),
         IntegerEntry("SKIN2_SCROLLBARCOLOR", int32_t(track)),
-        BitmapEntry(Key(kScrollBarUpButton), EncodeBmp24(up)),
-        BitmapEntry(Key(kScrollBarDownButton), EncodeBmp24(down))};
-    if (thumb) entries.push_back(BitmapEntry(Key(kScrollBarThumb), EncodeBmp24(*thumb)));
+        BitmapEntry(BitmapKey(kScrollBarUpButton), EncodeBmp24(up)),
+        BitmapEntry(BitmapKey(kScrollBarDownButton), EncodeBmp24(down))};
+    if (thumb) entries.push_back(BitmapEntry(BitmapKey(kScrollBarThumb), EncodeBmp24(*thumb)));
     return Load(entries);
   }
 
-  ScratchArchive archive_;
-  std::unique_ptr<ZizoSkinReader> reader_;
+  std::unique_ptr<LoadedSkin> skin_;
 };
 
 TEST_F(SkinPiecesTest, ScrollArrowsAreTheButtonFramesAndTheirLeftTurns) {
@@ -193,8 +172,8 @@ TEST_F(SkinPiecesTest, ProgressPiecesAreCopiesAndLeftTurns) {
   const ColorRef colours[4] = {0x0A, 0x0B, 0x0C, 0x0D};
   std::vector<ResourceEntry> entries;
   for (int i : {0, 1, 3})  // piece 3 missing
-    entries.push_back(
-        BitmapEntry(Key(kProgressBar1 + i), EncodeBmp24(Bands(true, 9, {{i + 2, colours[i]}}))));
+    entries.push_back(BitmapEntry(BitmapKey(kProgressBar1 + i),
+                                  EncodeBmp24(Bands(true, 9, {{i + 2, colours[i]}}))));
   ProgressBarPieces pieces;
   pieces.Rebuild(Load(entries));
   for (int i : {1, 2, 4}) {
@@ -214,8 +193,9 @@ TEST_F(SkinPiecesTest, TabPiecesInFourTurns) {
   SkinImage tab = Bands(true, 5, {{8, selected}, {8, other}});
   tab.SetPixel(8, 0, corner);  // top-left of frame 2
   TabPieces pieces;
-  pieces.Rebuild(Load({BitmapEntry(Key(kTabControlLine), EncodeBmp24(Bands(true, 2, {{10, line}}))),
-                       BitmapEntry(Key(kTabControlBitmap), EncodeBmp24(tab))}));
+  pieces.Rebuild(
+      Load({BitmapEntry(BitmapKey(kTabControlLine), EncodeBmp24(Bands(true, 2, {{10, line}}))),
+            BitmapEntry(BitmapKey(kTabControlBitmap), EncodeBmp24(tab))}));
   const Size upright[3] = {{10, 2}, {8, 5}, {8, 5}};
   const ColorRef colours[3] = {line, other, selected};
   for (int i = 1; i <= 12; ++i) {
@@ -237,9 +217,9 @@ TEST_F(SkinPiecesTest, TabPiecesInFourTurns) {
 
 TEST_F(SkinPiecesTest, RebuildWithoutAReadySkinFreesEveryPiece) {
   const SkinImage thumb = Thumb(20), bar = Bands(true, 4, {{4, 0x77}});
-  std::vector<ResourceEntry> entries = {BitmapEntry(Key(kScrollBarThumb), EncodeBmp24(thumb)),
-                                        BitmapEntry(Key(kProgressBar1), EncodeBmp24(bar)),
-                                        BitmapEntry(Key(kTabControlLine), EncodeBmp24(bar))};
+  std::vector<ResourceEntry> entries = {BitmapEntry(BitmapKey(kScrollBarThumb), EncodeBmp24(thumb)),
+                                        BitmapEntry(BitmapKey(kProgressBar1), EncodeBmp24(bar)),
+                                        BitmapEntry(BitmapKey(kTabControlLine), EncodeBmp24(bar))};
   const ZizoSkinReader* loaded = Load(entries);
   const ZizoSkinReader notReady([](const std::string&, const std::string&) {
     return std::make_unique<Tsk2SkinFileReader>();

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/files.h"
+#include "skin/skinkeys.h"
 
 namespace skin {
 
@@ -22,6 +23,29 @@ SkinFileOpener ResourceOpener(std::vector<uint8_t> resource) {
     EXPECT_EQ(file->Parse(resource.data(), resource.size()), ResFileStatus::kOk);
     return file;
   };
+}
+
+LoadedSkin::LoadedSkin(const std::vector<ResourceEntry>& entries) {
+  std::vector<uint8_t> bytes;
+  std::string error;
+  EXPECT_TRUE(WriteResourceFile(entries, bytes, error)) << error;
+  reader_ = std::make_unique<ZizoSkinReader>(ResourceOpener(std::move(bytes)), archive_.Path());
+  EXPECT_TRUE(reader_->Ready());
+}
+
+std::string BitmapKey(int bitmapIndex) { return kSkinKeyNames[kBitmapKeyFirst + bitmapIndex]; }
+
+SkinImage Bands(bool alongX, int across, std::initializer_list<std::pair<int, ColorRef>> bands) {
+  int length = 0;
+  for (auto [n, c] : bands) length += n;
+  SkinImage image(alongX ? length : across, alongX ? across : length);
+  int at = 0;
+  for (auto [n, c] : bands) {
+    for (int i = at; i < at + n; ++i)
+      for (int j = 0; j < across; ++j) image.SetPixel(alongX ? i : j, alongX ? j : i, c);
+    at += n;
+  }
+  return image;
 }
 
 }  // namespace skin

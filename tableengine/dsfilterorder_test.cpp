@@ -23,13 +23,6 @@ namespace {
 
 using namespace testing;
 
-// Few distinct values, so equal keys are frequent; case variants, Windows-1252 accents,
-// wildcard and escape characters as data, the empty string.
-const std::vector<std::string> kWords = {
-    "",        "abba", "Abba",   "ABBA",    "b",         "B",         "beatles",
-    "Beatles", "BEAT", "love",   "gLOVEs",  "l_ve",      "100%",      "a\\b",
-    "abc",     "a c",  "x\xE6y", "bl\xF6k", "\xE9t\xE9", "\xC9T\xC9", "\xFF\xFE"};
-
 const char* const kFilters[] = {"Artist like 'b%'",
                                 "Artist like 'B%'",
                                 "Title like '%love%'",

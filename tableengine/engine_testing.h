@@ -33,6 +33,13 @@ inline std::vector<FieldDescriptor> LyricsFields() {
       MakeField("Lyric", fldBLOB, fldstMEMO, 0),  MakeField("SongFileName", fldZSTRING, 0, 500)};
 }
 
+// Few distinct values, so equal keys are frequent; case variants, Windows-1252 accents,
+// wildcard and escape characters as data, the empty string.
+inline const std::vector<std::string> kWords = {
+    "",        "abba", "Abba",   "ABBA",    "b",         "B",         "beatles",
+    "Beatles", "BEAT", "love",   "gLOVEs",  "l_ve",      "100%",      "a\\b",
+    "abc",     "a c",  "x\xE6y", "bl\xF6k", "\xE9t\xE9", "\xC9T\xC9", "\xFF\xFE"};
+
 // The lyrics table's fields as the filter parser sees them (dataset "cdsMain").
 inline const db::TExprFieldList& LyricsFieldList() {
   static const db::TExprFieldList list("cdsMain",
