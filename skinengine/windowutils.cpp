@@ -15,27 +15,6 @@ namespace {
 using framework::Application;
 using framework::TForm;
 
-// GetWindowDC (the whole window, non-client area included), released on destruction; counted
-// with the framework's DCs so leak tests see it.
-class NonClientDC {
- public:
-  explicit NonClientDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {
-    if (dc_) framework::HandleCreated(framework::HandleKind::Dc);
-  }
-  ~NonClientDC() {
-    if (!dc_) return;
-    ReleaseDC(window_, dc_);
-    framework::HandleDestroyed(framework::HandleKind::Dc);
-  }
-  NonClientDC(const NonClientDC&) = delete;
-  NonClientDC& operator=(const NonClientDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
 // The system's non-client metrics. Systems before Vista know the structure without its last
 // field and refuse the longer size, so that size is tried second.
 bool NonClientMetrics(NONCLIENTMETRICSA& metrics) {
@@ -53,7 +32,7 @@ void PaintWindowBorder(HWND window, framework::TColor outer, framework::TColor i
                        bool drawInner) {
   RECT bounds;
   if (!window || !GetWindowRect(window, &bounds)) return;
-  NonClientDC dc(window);
+  framework::NonClientDC dc(window);
   if (!dc.Get()) return;
   framework::TCanvas canvas(dc.Get());  // goes before the DC: its selections are undone first
   const RECT edge{0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top};
