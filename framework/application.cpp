@@ -36,7 +36,14 @@ void TApplication::FormCreated(TComponent* instance) {
 }
 
 void TApplication::Run() {
-  if (main_form_) main_form_->Show();
+  if (main_form_) {
+    // A started program may take the foreground, so a box its main form's show event brings
+    // up comes up active. Wine (without a window manager) hands this program the foreground
+    // only once one of its windows is activated while visible, and a box activated before
+    // that keeps an inactive caption: the main window claims it first, still hidden.
+    SetForegroundWindow(main_form_->Handle());
+    main_form_->Show();
+  }
   while (!terminated_) HandleMessage();
   DestroyForms();
 }

@@ -150,5 +150,51 @@ TEST_F(ErrorBoxTest, OnExceptionReplacesTheBox) {
   EXPECT_EQ(seen.count, 0);
 }
 
+// The colour at the left end of a top-level window's caption bar, as drawn on screen.
+COLORREF CaptionColour(HWND wnd) {
+  RECT window;
+  GetWindowRect(wnd, &window);
+  POINT client{0, 0};
+  ClientToScreen(wnd, &client);
+  HDC dc = GetWindowDC(wnd);
+  int frame = client.x - window.left;
+  COLORREF colour = GetPixel(dc, frame + 1, (client.y - window.top + frame) / 2);
+  ReleaseDC(wnd, dc);
+  return colour;
+}
+
+// A program's first window may be an error box from its main form's show event (a damaged
+// table file): it comes up as the active window, as any message box of a started program.
+TEST(StartUpErrorBox, ComesUpActiveBeforeAnyWindowOfTheProgramWasShown) {
+  Application->Title = "Doziviz";
+  SetForegroundWindow(GetDesktopWindow());  // as at a start: no window of ours has been active
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  main->SetBounds(100, 100, 300, 200);
+  main->OnShow = [](TObject*) { throw Exception("Mismatch in datapacket"); };
+  HWND box = nullptr, foreground = nullptr;
+  COLORREF caption = CLR_INVALID;
+  int ticks = 0;
+  TimerAction answer([&] {
+    if (!box) {
+      box = FindWindowA("#32770", "Doziviz");
+      return false;
+    }
+    if (++ticks < 10) return false;  // the box's own loop paints it meanwhile
+    foreground = GetForegroundWindow();
+    caption = CaptionColour(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(main->Handle(), WM_CLOSE, 0, 0);
+    return true;
+  });
+  Application->Run();
+  Application->DestroyForms();
+  Application->Initialize();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(foreground, box);
+  EXPECT_EQ(caption, GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_NE(caption, GetSysColor(COLOR_INACTIVECAPTION));
+}
+
 }  // namespace
 }  // namespace framework
