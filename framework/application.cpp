@@ -45,6 +45,11 @@ void TApplication::Run() {
     main_form_->Show();
   }
   while (!terminated_) HandleMessage();
+  // What is freed now may still report (a module whose save fails): its boxes run message
+  // loops of their own, which the quit message still queued would end before they are seen.
+  MSG quit;
+  while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
   DestroyForms();
 }
 

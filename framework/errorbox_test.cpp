@@ -7,6 +7,7 @@
 #include "framework/button.h"
 #include "framework/datamodule.h"
 #include "framework/guitest.h"
+#include "framework/msgdialog.h"
 #include "platform/exceptions.h"
 
 namespace framework {
@@ -194,6 +195,46 @@ TEST(StartUpErrorBox, ComesUpActiveBeforeAnyWindowOfTheProgramWasShown) {
   EXPECT_EQ(foreground, box);
   EXPECT_EQ(caption, GetSysColor(COLOR_ACTIVECAPTION));
   EXPECT_NE(caption, GetSysColor(COLOR_INACTIVECAPTION));
+}
+
+// After the loop has ended the application frees its modules; one whose save fails reports it
+// (the error box) and tells where the work went instead (a message box). Both stay up until
+// the user answers them.
+TEST(ShutDownBoxes, StayUpUntilAnswered) {
+  Application->Title = "Doziviz";
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  TDataModule* module = nullptr;
+  Application->CreateForm(module);
+  int answer = -1;
+  module->OnDestroy = [&](TObject*) {
+    Application->ShowException(Exception("Unable to write to C:\\x"));
+    answer = MessageDlg("Saved to a recovery file", mtInformation, MsgDlgButtons({mbOK}));
+  };
+  // Closes the main window, then answers each box once it has been up for a while.
+  int error_box_ticks = 0, message_box_ticks = 0;
+  bool closed = false;
+  TimerAction user([&] {
+    if (!closed) {
+      closed = PostMessageA(main->Handle(), WM_CLOSE, 0, 0);
+      return false;
+    }
+    if (HWND box = FindWindowA("#32770", "Doziviz"); box && IsWindowVisible(box)) {
+      if (++error_box_ticks == 5) PostMessageA(box, WM_COMMAND, IDOK, 0);
+      return false;
+    }
+    if (HWND box = FindWindowA("TMessageForm", nullptr); box && IsWindowVisible(box)) {
+      if (++message_box_ticks == 5)
+        PostMessageA(FindWindowExA(box, nullptr, "TButton", "OK"), BM_CLICK, 0, 0);
+      return false;
+    }
+    return answer != -1;
+  });
+  Application->Run();
+  Application->Initialize();
+  EXPECT_GE(error_box_ticks, 5);
+  EXPECT_GE(message_box_ticks, 5);
+  EXPECT_EQ(answer, mrOk);
 }
 
 }  // namespace
