@@ -43,16 +43,6 @@ SIZE TextExtent(TFont& font, const std::string& text, int wrap_width = 0, bool p
   return {r.right - r.left, r.bottom - r.top};
 }
 
-int LineHeight(TFont& font) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font.Handle());
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return metrics.tmHeight;
-}
-
 std::string NameOf(TControl& c) { return c.Name.empty() ? c.ClassName() : c.Name; }
 
 std::string RectText(const RECT& r) {
@@ -74,14 +64,10 @@ class LayoutCheck {
     caption_font.AssignLogFont(metrics.lfCaptionFont);
     RECT window;
     GetWindowRect(form.Handle(), &window);
-    LONG style = GetWindowLongA(form.Handle(), GWL_STYLE);
-    LONG ex_style = GetWindowLongA(form.Handle(), GWL_EXSTYLE);
     int frame = ((window.right - window.left) - form.ClientWidth()) / 2;
     int room = (window.right - window.left) - 2 * frame - 4;
-    if (style & WS_SYSMENU) {
-      room -= GetSystemMetrics(SM_CXSIZE);
-      if (!(ex_style & WS_EX_DLGMODALFRAME)) room -= GetSystemMetrics(SM_CXSMICON);
-    }
+    if (GetWindowLongA(form.Handle(), GWL_STYLE) & WS_SYSMENU)
+      room -= GetSystemMetrics(SM_CXSIZE) + GetSystemMetrics(SM_CXSMICON);
     SIZE text = TextExtent(caption_font, form.Caption(), 0, false);
     Fits(form, "caption", {text.cx, 0}, {room, 0});
     Children(form);
@@ -150,7 +136,7 @@ class LayoutCheck {
       }
     } else if (dynamic_cast<TCustomEdit*>(&c) || dynamic_cast<TComboBox*>(&c)) {
       // A line of the control's font fits the text area.
-      Fits(c, "a line", {0, LineHeight(c.Font())},
+      Fits(c, "a line", {0, ScreenTextHeight(c.Font(), "0")},
            {0, static_cast<TWinControl&>(c).ClientHeight()});
     }
     if (auto* w = dynamic_cast<TWinControl*>(&c)) Children(*w);
