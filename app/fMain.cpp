@@ -174,11 +174,12 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner) {
                                 c.SetTabOrder(3);
                               },
                               {
-                                  button("btnNew", btnNew, 8, 4, 78, "Insert Lyric", "BTN_NEW", 1,
+                                  // One pixel apart: neighbours never overlap.
+                                  button("btnNew", btnNew, 8, 4, 77, "Insert Lyric", "BTN_NEW", 1,
                                          0, [this](TObject* s) { btnNewClick(s); }),
-                                  button("btnEdit", btnEdit, 85, 4, 78, "Edit Lyric", "BTN_EDIT", 8,
+                                  button("btnEdit", btnEdit, 86, 4, 77, "Edit Lyric", "BTN_EDIT", 8,
                                          1, [this](TObject* s) { btnEditClick(s); }),
-                                  button("btnDel", btnDel, 162, 4, 84, "Delete Lyric", "BTN_DELETE",
+                                  button("btnDel", btnDel, 164, 4, 82, "Delete Lyric", "BTN_DELETE",
                                          1, 2, [this](TObject* s) { btnDelClick(s); }),
                                   button("btnPlay", btnPlay, 306, 5, 84, "Play Song", "BTN_PLAY", 1,
                                          4, [this](TObject* s) { btnPlayClick(s); }),

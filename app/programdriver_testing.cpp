@@ -265,7 +265,10 @@ MainWindow WaitMainWindow(std::vector<std::string>& startup_errors) {
   // The first program start in a new Wine prefix builds Wine's font cache: allow it a minute.
   for (int waited = 0; waited < 6 * kWaitMs && !m.wnd; waited += 50) {
     HWND box = FindWindowA("#32770", "Doziviz");
-    if (box && IsWindowVisible(box)) startup_errors.push_back(Answer("#32770", "OK"));
+    if (box && IsWindowVisible(box)) {
+      if (startup_errors.empty()) Screenshot(box, "doziviz-startup-error");
+      startup_errors.push_back(Answer("#32770", "OK"));
+    }
     HWND w = FindWindowA("TfrmMain", "Doziviz v1");
     if (w && IsWindowVisible(w)) m.wnd = w;
     Sleep(50);

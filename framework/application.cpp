@@ -40,8 +40,20 @@ void TApplication::FormCreated(TComponent* instance) {
 }
 
 void TApplication::Run() {
-  if (main_form_) main_form_->Show();
+  if (main_form_) {
+    // A started program may take the foreground, so a box its main form's show event brings
+    // up comes up active. Wine (without a window manager) hands this program the foreground
+    // only once one of its windows is activated while visible, and a box activated before
+    // that keeps an inactive caption: the main window claims it first, still hidden.
+    SetForegroundWindow(main_form_->Handle());
+    main_form_->Show();
+  }
   while (!terminated_) HandleMessage();
+  // What is freed now may still report (a module whose save fails): its boxes run message
+  // loops of their own, which the quit message still queued would end before they are seen.
+  MSG quit;
+  while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
   DestroyForms();
 }
 

@@ -60,7 +60,7 @@ class TApplication : public TComponent {
   TForm* MainForm() const { return main_form_; }
 
   // Shows the main form and handles messages until Terminate; then frees the application's
-  // components, the last created first.
+  // components, the last created first (boxes they show then work as at any other time).
   void Run();
   void Terminate();
   bool Terminated() const { return terminated_; }

@@ -1,9 +1,10 @@
 // TWinControl's non-client bevel (BevelKind, BevelInner, BevelOuter, BevelWidth).
 //
 // The bevel takes BevelWidth pixels per cut that is not bvNone from every side of what the
-// window's own frame leaves (WM_NCCALCSIZE), and paints them with DrawEdge after the frame
-// (WM_NCPAINT): inner cut lowered = BDR_SUNKENINNER, raised = BDR_RAISEDINNER; outer cut
-// lowered = BDR_SUNKENOUTER, raised = BDR_RAISEDOUTER; bkFlat adds BF_FLAT, bkSoft BF_SOFT.
+// window's own frame leaves (WM_NCCALCSIZE), and paints them with DrawEdge after the frame and
+// the scroll bars (WM_NCPAINT), around the client area and the scroll bars together: inner cut
+// lowered = BDR_SUNKENINNER, raised = BDR_RAISEDINNER; outer cut lowered = BDR_SUNKENOUTER,
+// raised = BDR_RAISEDOUTER; bkFlat adds BF_FLAT, bkSoft BF_SOFT.
 #include "framework/wincontrol.h"
 
 namespace framework {
@@ -62,7 +63,11 @@ void TWinControl::BevelNcPaint(TMessage& m) {
   RECT client;
   GetClientRect(handle_, &client);
   MapWindowPoints(handle_, nullptr, reinterpret_cast<POINT*>(&client), 2);
-  // The bevel lies just outside the client area.
+  // The system puts a window's scroll bars right of and below its client area, inside what
+  // WM_NCCALCSIZE left after the bevel; the bevel surrounds both, just outside them.
+  LONG style = GetWindowLongA(handle_, GWL_STYLE);
+  if (style & WS_VSCROLL) client.right += GetSystemMetrics(SM_CXVSCROLL);
+  if (style & WS_HSCROLL) client.bottom += GetSystemMetrics(SM_CYHSCROLL);
   int edge = BevelEdgeSize();
   RECT r{client.left - window.left - edge, client.top - window.top - edge,
          client.right - window.left + edge, client.bottom - window.top + edge};

@@ -175,7 +175,9 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
   if (const TBitmap* image = Image(enabled, pressed)) canvas.Draw(gp.x, gp.y, *image);
   std::string caption = Caption();
   canvas.Font().Assign(Font());
-  SetBkMode(item.hDC, TRANSPARENT);
+  // The caption goes straight onto the face: a clear brush makes the text background
+  // transparent (a solid one would box the caption in the brush's colour).
+  canvas.Brush().SetStyle(bsClear);
   if (enabled) {
     canvas.TextRect(tr, caption, DT_SINGLELINE | DT_LEFT);
   } else {

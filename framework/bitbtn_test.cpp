@@ -3,7 +3,10 @@
 // owner-draw protocol (WM_DRAWITEM to the parent) onto a bitmap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "framework/bitbtn.h"
 #include "framework/gui_testing.h"
@@ -73,16 +76,45 @@ class BitBtnDrawing : public ::testing::Test {
   }
   static bool IsRed(int r, int g, int b) { return r == 255 && g == 0 && b == 0; }
   static bool IsMagenta(int r, int g, int b) { return r == 255 && g == 0 && b == 255; }
-  static bool IsDark(int r, int g, int b) { return r < 60 && g < 60 && b < 60; }
 
-  int CaptionWidth() {
+  // The caption's extent in the button's font, as the font's metrics give it.
+  SIZE CaptionExtent() {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, button->Font().Handle());
-    RECT r{0, 0, 0, 0};
-    DrawTextA(dc, button->Caption().c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE);
+    std::string caption = button->Caption();
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return r.right;
+    return size;
+  }
+
+  // Where the glyph's left edge belongs: glyph, spacing and caption centred as one block.
+  int CentredGlyphLeft() {
+    return (button->Width() - (16 + button->Spacing() + CaptionExtent().cx)) / 2;
+  }
+
+  // Counts the pixels of `picture` that differ from the caption as the font itself draws it
+  // at (x, y) on the button face, over the caption's box inside the button's frame and right
+  // of `from_x`. Zero when the button put its caption at (x, y), whatever the font's glyphs
+  // look like (bitmap or antialiased outline).
+  int CaptionMismatches(TBitmap& picture, int x, int y, int from_x) {
+    int w = button->Width(), h = button->Height();
+    TBitmap reference(w, h);
+    TCanvas& c = reference.Canvas();
+    c.Brush().SetColor(clBtnFace);
+    c.FillRect({0, 0, w, h});
+    c.Font().Assign(button->Font());
+    c.Brush().SetStyle(bsClear);
+    c.TextOut(x, y, button->Caption());
+    GdiFlush();
+    SIZE extent = CaptionExtent();
+    int mismatches = 0;
+    for (int py = std::max(y, 2); py < std::min<int>(y + extent.cy, h - 2); ++py)
+      for (int px = std::max({x, from_x, 2}); px < std::min<int>(x + extent.cx, w - 2); ++px)
+        mismatches +=
+            std::memcmp(picture.ScanLine(py) + 3 * px, reference.ScanLine(py) + 3 * px, 3) != 0;
+    return mismatches;
   }
 
   std::unique_ptr<TForm> form;
@@ -94,44 +126,27 @@ TEST_F(BitBtnDrawing, GlyphSitsLeftOfTheCaptionAtSpacingAndThePairIsCentred) {
   Extent red = Find(*picture, IsRed);
   ASSERT_EQ(red.count, 100);  // the 10 x 10 block, whole
   int glyph_x = red.left - 3, glyph_y = red.top - 3;
-  EXPECT_EQ(glyph_x, (78 - (16 + 1 + CaptionWidth())) / 2);
+  EXPECT_EQ(glyph_x, CentredGlyphLeft());
   EXPECT_EQ(glyph_y, (21 - 16 + 1) / 2);
   // The bottom-left colour is transparent: no magenta anywhere.
   EXPECT_EQ(Find(*picture, IsMagenta).count, 0);
-  // The caption's ink starts right of glyph + spacing (allowing the font's side bearing).
-  Extent caption;
-  for (int y = 0; y < 21; ++y)
-    for (int x = glyph_x + 16; x < 75; ++x) {
-      const uint8_t* p = picture->ScanLine(y) + 3 * x;
-      if (IsDark(p[2], p[1], p[0])) caption.Add(x, y);
-    }
-  ASSERT_GT(caption.count, 10);
-  EXPECT_GE(caption.left, glyph_x + 16 + 1);
-  EXPECT_LE(caption.left, glyph_x + 16 + 1 + 3);
+  // The caption follows the glyph after Spacing, centred vertically, straight on the face
+  // (no box of another colour behind it).
+  int text_y = (21 - CaptionExtent().cy + 1) / 2;
+  EXPECT_EQ(CaptionMismatches(*picture, glyph_x + 16 + 1, text_y, glyph_x + 16), 0);
+  // One pixel off is seen.
+  EXPECT_GT(CaptionMismatches(*picture, glyph_x + 16 + 2, text_y, glyph_x + 16), 0);
 
-  // The "Close" button: Spacing 20 puts the caption 19 pixels further from the glyph than
-  // Spacing 1, the pair still centred.
+  // The "Close" button: Spacing 20 puts the caption 20 pixels right of the glyph, the pair
+  // still centred.
   button->SetBounds(453, 4, 84, 21);
   button->SetCaption("Close");
-  Extent red1 = Find(*Draw(0), IsRed);
-  auto narrow = Draw(0);
-  Extent caption1;
-  for (int y = 0; y < 21; ++y)
-    for (int x = red1.left - 3 + 16; x < 81; ++x) {
-      const uint8_t* p = narrow->ScanLine(y) + 3 * x;
-      if (IsDark(p[2], p[1], p[0])) caption1.Add(x, y);
-    }
   button->SetSpacing(20);
   auto wide = Draw(0);
   Extent red2 = Find(*wide, IsRed);
-  Extent caption2;
-  for (int y = 0; y < 21; ++y)
-    for (int x = red2.left - 3 + 16; x < 81; ++x) {
-      const uint8_t* p = wide->ScanLine(y) + 3 * x;
-      if (IsDark(p[2], p[1], p[0])) caption2.Add(x, y);
-    }
-  EXPECT_EQ((caption2.left - red2.left) - (caption1.left - red1.left), 19);
-  EXPECT_EQ(red2.left - 3, (84 - (16 + 20 + CaptionWidth())) / 2);
+  ASSERT_EQ(red2.count, 100);
+  EXPECT_EQ(red2.left - 3, CentredGlyphLeft());
+  EXPECT_EQ(CaptionMismatches(*wide, red2.left - 3 + 16 + 20, text_y, red2.left - 3 + 16), 0);
 }
 
 TEST_F(BitBtnDrawing, PressedShiftsByOnePixelAndDisabledUsesAnEmbossedImage) {

@@ -1,6 +1,10 @@
 // TComboBox: items, selection and change notifications.
 #include "framework/combobox.h"
 
+#include <algorithm>
+
+#include "framework/gdiobjects.h"
+
 namespace framework {
 
 TComboBox::TComboBox(TComponent* owner) : TCustomComboBox(owner) {
@@ -16,6 +20,7 @@ void TComboBox::CreateParams(TCreateParams& p) {
   p.Style |= style_ == csDropDownList ? CBS_DROPDOWNLIST
              : style_ == csSimple     ? CBS_SIMPLE
                                       : CBS_DROPDOWN;
+  fit_height_ = Height();
   p.Height = DroppedHeight();
 }
 
@@ -26,9 +31,48 @@ int TComboBox::DroppedHeight() const {
 }
 
 void TComboBox::BoundsChanged() {
-  if (handle_)
-    SetWindowPos(handle_, nullptr, Left(), Top(), Width(), DroppedHeight(),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_height_ = Height();
+  if (!handle_) return;
+  SetWindowPos(handle_, nullptr, Left(), Top(), Width(), DroppedHeight(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  FitSelectionField();
+}
+
+void TComboBox::BevelChanged() {
+  TWinControl::BevelChanged();
+  FitSelectionField();
+}
+
+// The box makes its window as high as its selection field plus its own frame (WM_SIZE), and
+// the bevel is added to that (WM_WINDOWPOSCHANGING); so the field decides the height.
+void TComboBox::FitSelectionField() {
+  int bevel = 2 * BevelEdgeSize();
+  if (!handle_ || style_ == csSimple || bevel == 0) return;
+  auto field_height = [this] {
+    return static_cast<int>(SendMessageA(handle_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  };
+  auto set_field_height = [this](int height) {
+    SendMessageA(handle_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+  };
+  // How the window's and the drawn field's heights follow the value set is the system's own
+  // affair (Wine adds two pixels to the field): setting the current value once shows it.
+  int field = field_height();
+  set_field_height(field);
+  RECT window;
+  GetWindowRect(handle_, &window);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(handle_, &info);
+  int window_offset = (window.bottom - window.top) - field;
+  int item_offset = (info.rcItem.bottom - info.rcItem.top) - field;
+  TEXTMETRICA metrics{};
+  {
+    WindowDC dc;
+    ScopedSelect font(dc.Get(), Font().Handle());
+    GetTextMetricsA(dc.Get(), &metrics);
+  }
+  int wanted = std::max<int>(fit_height_ - window_offset, metrics.tmHeight - item_offset);
+  if (wanted != field) set_field_height(wanted);
 }
 
 void TComboBox::CreateWindowDone() {
@@ -37,6 +81,7 @@ void TComboBox::CreateWindowDone() {
   if (item_height_ > 0) SendMessageA(handle_, CB_SETITEMHEIGHT, 0, item_height_);
   SendMessageA(handle_, CB_SETCURSEL, item_index_, 0);
   if (style_ != csDropDownList && item_index_ < 0) SetWindowTextA(handle_, TextField().c_str());
+  FitSelectionField();
 }
 
 void TComboBox::DestroyWindowBegin() {
@@ -106,6 +151,16 @@ void TComboBox::WndProc(TMessage& m) {
           if (OnChange) OnChange(this);
           break;
       }
+      return;
+    case WM_WINDOWPOSCHANGING: {
+      DefaultHandler(m);
+      auto* pos = reinterpret_cast<WINDOWPOS*>(m.LParam);
+      if (style_ != csSimple && !(pos->flags & SWP_NOSIZE)) pos->cy += 2 * BevelEdgeSize();
+      return;
+    }
+    case CM_FONTCHANGED:
+      TWinControl::WndProc(m);
+      FitSelectionField();
       return;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:

@@ -1,7 +1,9 @@
 // TComboBox: the COMBOBOX window as a drop-down edit (csDropDown) or a drop-down list without
 // typing (csDropDownList). Items are kept by the object and given to each new window.
 // Setting ItemIndex by program does not fire OnChange; choosing an item (or typing in a
-// csDropDown box) does. UI thread only.
+// csDropDown box) does. The system sizes a drop-down combo box to its selection field and
+// frame; with a bevel the field is fitted so field, frame and bevel together take the height
+// the control was given (never less than a line of its font). UI thread only.
 #pragma once
 
 #include <string>
@@ -56,14 +58,17 @@ class TComboBox : public TCustomComboBox {
   void WndProc(TMessage& message) override;
   bool PaintsItself() const override { return false; }
   void BoundsChanged() override;
+  void BevelChanged() override;
 
  private:
   int DroppedHeight() const;
+  void FitSelectionField();
 
   TComboBoxStyle style_ = csDropDown;
   int item_height_ = 0;  // 0: the window's own
   std::vector<std::string> items_;
   int item_index_ = -1;
+  int fit_height_ = 0;  // the height given to the control, which a bevelled box keeps
 };
 
 }  // namespace framework

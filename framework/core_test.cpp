@@ -195,7 +195,15 @@ TEST(WindowedControls, WindowProcCanBeTakenOverAndGivenBack) {
   SendMessageA(edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
   EXPECT_EQ(texts, 1);
   EXPECT_EQ(edit->Text(), "abc");
-  EXPECT_EQ(edit->DefWndProc() != nullptr, true);
+  // Default handling is the system EDIT's own procedure, which works the window directly,
+  // past the framework's handler.
+  WNDCLASSA edit_class{};
+  ASSERT_TRUE(GetClassInfoA(nullptr, "EDIT", &edit_class));
+  EXPECT_EQ(edit->DefWndProc(), edit_class.lpfnWndProc);
+  CallWindowProcA(edit->DefWndProc(), edit->Handle(), WM_SETTEXT, 0,
+                  reinterpret_cast<LPARAM>("def"));
+  EXPECT_EQ(texts, 1);
+  EXPECT_EQ(edit->Text(), "def");
   hook.Remove();
   SendMessageA(edit->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x"));
   EXPECT_EQ(texts, 1);

@@ -7,6 +7,7 @@
 #include "framework/button.h"
 #include "framework/datamodule.h"
 #include "framework/gui_testing.h"
+#include "framework/msgdialog.h"
 #include "platform/exceptions.h"
 
 namespace framework {
@@ -148,6 +149,92 @@ TEST_F(ErrorBoxTest, OnExceptionReplacesTheBox) {
   Application->OnException = nullptr;
   EXPECT_EQ(reported, "TForm:x");
   EXPECT_EQ(seen.count, 0);
+}
+
+// The colour at the left end of a top-level window's caption bar, as drawn on screen.
+COLORREF CaptionColour(HWND wnd) {
+  RECT window;
+  GetWindowRect(wnd, &window);
+  POINT client{0, 0};
+  ClientToScreen(wnd, &client);
+  HDC dc = GetWindowDC(wnd);
+  int frame = client.x - window.left;
+  COLORREF colour = GetPixel(dc, frame + 1, (client.y - window.top + frame) / 2);
+  ReleaseDC(wnd, dc);
+  return colour;
+}
+
+// A program's first window may be an error box from its main form's show event (a damaged
+// table file): it comes up as the active window, as any message box of a started program.
+TEST(StartUpErrorBox, ComesUpActiveBeforeAnyWindowOfTheProgramWasShown) {
+  Application->Title = "Doziviz";
+  SetForegroundWindow(GetDesktopWindow());  // as at a start: no window of ours has been active
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  main->SetBounds(100, 100, 300, 200);
+  main->OnShow = [](TObject*) { throw Exception("Mismatch in datapacket"); };
+  HWND box = nullptr, foreground = nullptr;
+  COLORREF caption = CLR_INVALID;
+  int ticks = 0;
+  TimerAction answer([&] {
+    if (!box) {
+      box = FindWindowA("#32770", "Doziviz");
+      return false;
+    }
+    if (++ticks < 10) return false;  // the box's own loop paints it meanwhile
+    foreground = GetForegroundWindow();
+    caption = CaptionColour(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(main->Handle(), WM_CLOSE, 0, 0);
+    return true;
+  });
+  Application->Run();
+  Application->DestroyForms();
+  Application->Initialize();
+  ASSERT_TRUE(box);
+  EXPECT_EQ(foreground, box);
+  EXPECT_EQ(caption, GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_NE(caption, GetSysColor(COLOR_INACTIVECAPTION));
+}
+
+// After the loop has ended the application frees its modules; one whose save fails reports it
+// (the error box) and tells where the work went instead (a message box). Both stay up until
+// the user answers them.
+TEST(ShutDownBoxes, StayUpUntilAnswered) {
+  Application->Title = "Doziviz";
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  TDataModule* module = nullptr;
+  Application->CreateForm(module);
+  int answer = -1;
+  module->OnDestroy = [&](TObject*) {
+    Application->ShowException(Exception("Unable to write to C:\\x"));
+    answer = MessageDlg("Saved to a recovery file", mtInformation, MsgDlgButtons({mbOK}));
+  };
+  // Closes the main window, then answers each box once it has been up for a while.
+  int error_box_ticks = 0, message_box_ticks = 0;
+  bool closed = false;
+  TimerAction user([&] {
+    if (!closed) {
+      closed = PostMessageA(main->Handle(), WM_CLOSE, 0, 0);
+      return false;
+    }
+    if (HWND box = FindWindowA("#32770", "Doziviz"); box && IsWindowVisible(box)) {
+      if (++error_box_ticks == 5) PostMessageA(box, WM_COMMAND, IDOK, 0);
+      return false;
+    }
+    if (HWND box = FindWindowA("TMessageForm", nullptr); box && IsWindowVisible(box)) {
+      if (++message_box_ticks == 5)
+        PostMessageA(FindWindowExA(box, nullptr, "TButton", "OK"), BM_CLICK, 0, 0);
+      return false;
+    }
+    return answer != -1;
+  });
+  Application->Run();
+  Application->Initialize();
+  EXPECT_GE(error_box_ticks, 5);
+  EXPECT_GE(message_box_ticks, 5);
+  EXPECT_EQ(answer, mrOk);
 }
 
 }  // namespace

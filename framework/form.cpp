@@ -379,6 +379,9 @@ TModalResult TForm::ShowModal() {
   if (Visible() || modal_) throw Exception("Cannot make a visible window modal");
   if (GetCapture()) ReleaseCapture();
   HWND previous = GetActiveWindow();
+  // The form ends when the application is told to end while it is up; one shown after that
+  // (by the shut-down) runs until it is answered.
+  const bool ending_before = Application->Terminated();
   DisabledWindows disabled{Handle(), {}};
   EnumThreadWindows(GetCurrentThreadId(), DisableOne, reinterpret_cast<LPARAM>(&disabled));
   modal_ = true;
@@ -387,7 +390,7 @@ TModalResult TForm::ShowModal() {
     Show();
     while (modal_result_ == mrNone) {
       Application->HandleMessage();
-      if (Application->Terminated()) {
+      if (Application->Terminated() && !ending_before) {
         modal_result_ = mrCancel;
         break;
       }

@@ -114,8 +114,9 @@ class TForm : public TWinControl {
   TModalResult ModalResult() const { return modal_result_; }
   void SetModalResult(TModalResult result) { modal_result_ = result; }
   bool Modal() const { return modal_; }
-  // Shows the form and runs a message loop until ModalResult is set (or the program ends);
-  // the other windows of the program are disabled meanwhile. Returns ModalResult.
+  // Shows the form and runs a message loop until ModalResult is set (or the program is told
+  // to end meanwhile; a form shown while it ends runs to its answer); the other windows of the
+  // program are disabled meanwhile. Returns ModalResult.
   TModalResult ShowModal();
   // Asks to close: a modal form gets ModalResult mrCancel; otherwise OnCloseQuery and OnClose
   // decide (caHide hides, caFree releases, caNone keeps it); the main form ends the program.

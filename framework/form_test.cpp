@@ -294,14 +294,50 @@ TEST(ApplicationObject, FirstCreatedFormIsMainAndClosingItEndsTheProgram) {
   EXPECT_FALSE(Application->Terminated());
 }
 
-TEST(ScreenObject, CursorAndWorkArea) {
+// The cursor Windows shows, for the whole desktop.
+HCURSOR ShownCursor() {
+  CURSORINFO info{};
+  info.cbSize = sizeof info;
+  GetCursorInfo(&info);
+  return info.hCursor;
+}
+
+TEST(ScreenObject, HourGlassIsTheCursorShownWhileTheWorkRuns) {
+  TForm form(nullptr);
+  form.SetBounds(100, 100, 300, 200);
+  form.Show();
+  Pump();
+  RECT r;
+  GetWindowRect(form.Handle(), &r);
+  const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+  SetCursorPos(x, y);  // the mouse rests on the form's client area
+  Pump();
+  const HCURSOR wait = LoadCursor(nullptr, IDC_WAIT), arrow = LoadCursor(nullptr, IDC_ARROW);
+  ASSERT_EQ(GetCursor(), arrow);
+
   Screen->SetCursor(crHourGlass);
   EXPECT_EQ(Screen->Cursor(), crHourGlass);
+  EXPECT_EQ(GetCursor(), wait);
+  // While the work runs the mouse moves; the window asked for its cursor keeps the hourglass.
+  SetCursorPos(x + 10, y + 5);
+  Pump();
+  EXPECT_EQ(GetCursor(), wait);
+  EXPECT_EQ(ShownCursor(), wait);
+
+  // Done: the window's own cursor again, without the mouse having to move.
   Screen->SetCursor(crDefault);
-  EXPECT_EQ(Screen->Cursor(), crDefault);
+  Pump();
+  EXPECT_EQ(GetCursor(), arrow);
+  EXPECT_EQ(ShownCursor(), arrow);
+}
+
+TEST(ScreenObject, WorkAreaLiesOnTheScreen) {
   RECT r = Screen->WorkAreaRect();
+  EXPECT_GE(r.left, 0);
+  EXPECT_GE(r.top, 0);
   EXPECT_GT(r.right - r.left, 0);
   EXPECT_LE(r.right - r.left, Screen->Width());
+  EXPECT_LE(r.bottom - r.top, Screen->Height());
 }
 
 }  // namespace

@@ -164,10 +164,11 @@ TEST(CanvasTest, TextMeasuresWithoutPaintingAndGrowsWithText) {
   TCanvas& c = bmp.Canvas();
   int one = c.TextWidth("W");
   EXPECT_GT(one, 0);
-  EXPECT_GT(c.TextWidth("WWW"), one);
-  EXPECT_GT(c.TextHeight("W"), 0);
+  EXPECT_EQ(c.TextWidth("WWW"), 3 * one);  // advances add up
+  int small = c.TextHeight("W");
+  EXPECT_GT(small, 0);
   c.Font().SetSize(20);
-  EXPECT_GT(c.TextHeight("W"), c.Font().Size());  // the bigger font is measured
+  EXPECT_GT(c.TextHeight("W"), small);  // the bigger font is measured
   RECT r{0, 0, 40, 0};
   int h = c.TextRect(r, "one two three four five six", DT_CALCRECT | DT_WORDBREAK);
   EXPECT_GT(h, c.TextHeight("W"));  // wrapped onto several lines
@@ -216,13 +217,38 @@ TEST(CanvasTest, DetachingRestoresTheDcsOriginalObjects) {
   EXPECT_EQ(LiveHandles(HandleKind::GdiObject), before);
 }
 
-TEST(FontTest, SizeAndHeightConvertThroughPixelsPerInch) {
-  TFont f;
-  f.SetSize(12);
-  EXPECT_EQ(f.Height(), -MulDiv(12, TFont::ScreenPixelsPerInch(), 72));
-  EXPECT_EQ(f.Size(), 12);
-  f.SetHeight(-20);
-  EXPECT_EQ(f.Size(), MulDiv(20, 72, TFont::ScreenPixelsPerInch()));
+// The metrics of the font GDI makes from `font`.
+TEXTMETRICA RealisedMetrics(TFont& font) {
+  MemoryDC dc;
+  ScopedSelect select(dc.Get(), font.Handle());
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc.Get(), &metrics);
+  return metrics;
+}
+
+TEST(FontTest, SizeInPointsGivesThatCharacterHeightOnTheScreen) {
+  const int dpi = GetDeviceCaps(WindowDC().Get(), LOGPIXELSY);
+  ASSERT_GT(dpi, 0);
+  EXPECT_EQ(TFont::ScreenPixelsPerInch(), dpi);
+  for (int points : {8, 10, 12, 24}) {
+    TFont f;
+    f.SetName("Tahoma");  // an outline font: every size exists
+    f.SetSize(points);
+    EXPECT_EQ(f.Size(), points);
+    // The character height (the cell less its internal leading) is the size, to half a pixel.
+    TEXTMETRICA m = RealisedMetrics(f);
+    EXPECT_NEAR((m.tmHeight - m.tmInternalLeading) * 72.0 / dpi, points, 36.0 / dpi) << points;
+  }
+  // A negative height is the character height in pixels; a positive one is the cell's, which
+  // holds the internal leading too, so its characters are smaller.
+  TFont g;
+  g.SetName("Tahoma");
+  g.SetHeight(-20);
+  TEXTMETRICA m = RealisedMetrics(g);
+  EXPECT_EQ(m.tmHeight - m.tmInternalLeading, 20);
+  g.SetHeight(20);
+  TEXTMETRICA cell = RealisedMetrics(g);
+  EXPECT_LT(cell.tmHeight - cell.tmInternalLeading, 20);
 }
 
 TEST(FontTest, ChangesFireOnceAndOnlyForRealChanges) {

@@ -438,7 +438,8 @@ void TWinControl::WndProc(TMessage& m) {
       }
       break;
     case WM_WINDOWPOSCHANGED: {
-      DefaultHandler(m);
+      // Bounds first: the default handling sends WM_SIZE, in which a window may resize itself
+      // again (a combo box does); that inner change must be the one that stays.
       auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
       if (!(wp->flags & SWP_NOMOVE)) {
         left_ = wp->x;
@@ -448,6 +449,7 @@ void TWinControl::WndProc(TMessage& m) {
         width_ = wp->cx;
         height_ = wp->cy;
       }
+      DefaultHandler(m);
       return;
     }
     case CM_RECREATEWND:

@@ -130,6 +130,11 @@ class TWinControl : public TControl {
   virtual bool PreviewKey(TMessage&) { return false; }
   HBRUSH ColorBrush();  // a brush of Color, for WM_CTLCOLOR answers and erasing
 
+  // Pixels the bevel takes from each side (0 without a bevel).
+  int BevelEdgeSize() const;
+  // After a bevel property changed: the frame is recalculated and repainted.
+  virtual void BevelChanged();
+
   HWND handle_ = nullptr;
   WNDPROC def_wnd_proc_ = DefWindowProcA;
 
@@ -145,10 +150,8 @@ class TWinControl : public TControl {
   void RouteMouse(TMessage& m);
   void UpdateMouseControl(TControl* target);
   std::vector<TWinControl*> WindowedChildren();
-  int BevelEdgeSize() const;
   void BevelNcCalcSize(TMessage& m);
   void BevelNcPaint(TMessage& m);
-  void BevelChanged();
 
   TBevelCut bevel_inner_ = bvRaised;
   TBevelCut bevel_outer_ = bvLowered;
