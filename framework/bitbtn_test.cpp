@@ -75,6 +75,8 @@ class BitBtnDrawing : public ::testing::Test {
     return e;
   }
   static bool IsRed(int r, int g, int b) { return r == 255 && g == 0 && b == 0; }
+  // Caption ink in the default black: only where it lies, never its glyph shapes.
+  static bool IsDark(int r, int g, int b) { return r < 60 && g < 60 && b < 60; }
   static bool IsMagenta(int r, int g, int b) { return r == 255 && g == 0 && b == 255; }
 
   // The caption's extent in the button's font, as the font's metrics give it.
